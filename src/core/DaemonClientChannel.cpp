@@ -1,0 +1,98 @@
+// The live channel and the launcher of DaemonClient.
+
+#include "DaemonClient.h"
+
+#include <QTimer>
+#include <QUrl>
+#include <QWebSocket>
+
+#include <QCoroTimer>
+
+namespace brevant {
+
+void DaemonClient::connectWebSocket() {
+    QUrl url(m_settings.baseURL + QStringLiteral("/ws"));
+    if (!url.isValid())
+        return;
+    url.setScheme(QStringLiteral("ws"));
+
+    QNetworkRequest request(url);
+    request.setRawHeader(QByteArrayLiteral("Authorization"), QByteArrayLiteral("Bearer ") + m_authToken.toUtf8());
+
+    if (m_webSocketTask) {
+        // A connection that is replaced is closed too, rather than left open and unread.
+        m_webSocketTask->disconnect(this);
+        m_webSocketTask->abort();
+        m_webSocketTask->deleteLater();
+    }
+    auto* socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
+    m_webSocketTask = socket;
+
+    connect(socket, &QWebSocket::textMessageReceived, this, [this, socket](const QString& text) {
+        if (socket == m_webSocketTask)
+            handleWebSocketMessage(text);
+    });
+    // Binary messages carry nothing for the client; they are not even connected.
+    connect(socket, &QWebSocket::disconnected, this, [this, socket] { webSocketFailed(socket); });
+    connect(socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
+            [this, socket](QAbstractSocket::SocketError) { webSocketFailed(socket); });
+
+    // A daemon that takes the connection but never completes the handshake counts as a failure.
+    QTimer::singleShot(m_settings.requestTimeout, socket, [socket] {
+        if (socket->state() != QAbstractSocket::ConnectedState)
+            socket->abort();
+    });
+    socket->open(request);
+}
+
+void DaemonClient::handleWebSocketMessage(const QString& text) {
+    Q_UNUSED(text); // a signal only: its content is never read
+    [](QPointer<DaemonClient> self) -> QCoro::Task<void> {
+        if (self)
+            co_await self->fetchStatus();
+    }(this);
+}
+
+void DaemonClient::webSocketFailed(QWebSocket* socket) {
+    // disconnected and error both report one loss; only the first counts.
+    if (socket->property("brevantFailed").toBool())
+        return;
+    socket->setProperty("brevantFailed", true);
+    if (socket != m_webSocketTask)
+        return;
+    setIsConnected(false);
+    QTimer::singleShot(m_settings.reconnectDelay, this, [this, socket] {
+        if (socket == m_webSocketTask)
+            connectWebSocket();
+    });
+}
+
+QCoro::Task<bool> DaemonClient::ensureDaemonRunning() {
+    QPointer<DaemonClient> self(this);
+    co_await fetchStatus();
+    if (!self)
+        co_return false;
+    if (m_isConnected)
+        co_return true;
+
+    // Copies: the client may be gone by the time the process ends.
+    const std::shared_ptr<ProcessRunner> runner = m_runner;
+    const Command load = m_profile.loadDaemon;
+    const int checks = m_settings.launcherChecks;
+    const auto interval = m_settings.launcherInterval;
+    co_await runner->runAndWait(load.program, load.arguments);
+
+    for (int i = 0; i < checks; ++i) {
+        co_await QCoro::sleepFor(interval);
+        if (!self)
+            co_return false;
+        co_await fetchStatus();
+        if (!self)
+            co_return false;
+        if (m_isConnected)
+            co_return true;
+    }
+    co_return false;
+}
+
+} // namespace brevant

@@ -1,0 +1,212 @@
+#pragma once
+
+// A small declarative JSON codec. A record lists its members once, in declaration order:
+//
+//     static constexpr auto fields() { return std::make_tuple(field("name", &Rec::name), ...); }
+//
+// Decoding is strict: a required member that is missing, null or of another type fails the whole
+// value with a message naming the key path ("services[2].status"); an optional member
+// (std::optional) that is missing or null is absent; unknown keys are ignored.
+// Encoding writes every required member, leaves absent optionals out, and keeps declaration order.
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QJsonValue>
+#include <QList>
+#include <QString>
+
+#include <cmath>
+#include <optional>
+#include <tuple>
+#include <type_traits>
+
+namespace brevant::json {
+
+template <class C, class M> struct Field {
+    const char* key;
+    M C::*member;
+};
+
+template <class C, class M> constexpr Field<C, M> field(const char* key, M C::*member) { return {key, member}; }
+
+template <class T>
+concept Record = requires { T::fields(); };
+
+template <class T> struct IsOptional : std::false_type {};
+template <class T> struct IsOptional<std::optional<T>> : std::true_type {};
+
+// Where and why decoding failed; the path is built while the failure unwinds.
+struct DecodeFailure {
+    QString path;
+    QString problem;
+
+    void prefixKey(const char* key);
+    void prefixIndex(qsizetype index);
+    QString text() const;
+};
+
+bool decodeValue(const QJsonValue& v, QString& out, DecodeFailure& f);
+bool decodeValue(const QJsonValue& v, qint64& out, DecodeFailure& f);
+bool decodeValue(const QJsonValue& v, double& out, DecodeFailure& f);
+bool decodeValue(const QJsonValue& v, bool& out, DecodeFailure& f);
+template <class T> bool decodeValue(const QJsonValue& v, QList<T>& out, DecodeFailure& f);
+template <Record T> bool decodeValue(const QJsonValue& v, T& out, DecodeFailure& f);
+
+template <class T> bool decodeValue(const QJsonValue& v, QList<T>& out, DecodeFailure& f) {
+    if (!v.isArray()) {
+        f.problem = QStringLiteral("is not an array");
+        return false;
+    }
+    const QJsonArray array = v.toArray();
+    out.clear();
+    out.reserve(array.size());
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const QJsonValue element = array.at(i);
+        if (element.isNull()) {
+            f.problem = QStringLiteral("is null");
+            f.prefixIndex(i);
+            return false;
+        }
+        T item{};
+        if (!decodeValue(element, item, f)) {
+            f.prefixIndex(i);
+            return false;
+        }
+        out.push_back(std::move(item));
+    }
+    return true;
+}
+
+template <class C, class M> bool decodeField(const QJsonObject& object, C& out, const Field<C, M>& fd, DecodeFailure& f) {
+    const QJsonValue v = object.value(QLatin1StringView(fd.key));
+    if constexpr (IsOptional<M>::value) {
+        if (v.isUndefined() || v.isNull()) {
+            (out.*fd.member).reset();
+            return true;
+        }
+        typename M::value_type inner{};
+        if (!decodeValue(v, inner, f)) {
+            f.prefixKey(fd.key);
+            return false;
+        }
+        out.*fd.member = std::move(inner);
+        return true;
+    } else {
+        if (v.isUndefined() || v.isNull()) {
+            f.problem = v.isNull() ? QStringLiteral("is null") : QStringLiteral("is missing");
+            f.path.clear();
+            f.prefixKey(fd.key);
+            return false;
+        }
+        if (!decodeValue(v, out.*fd.member, f)) {
+            f.prefixKey(fd.key);
+            return false;
+        }
+        return true;
+    }
+}
+
+template <Record T> bool decodeValue(const QJsonValue& v, T& out, DecodeFailure& f) {
+    if (!v.isObject()) {
+        f.problem = QStringLiteral("is not an object");
+        return false;
+    }
+    const QJsonObject object = v.toObject();
+    return std::apply([&](const auto&... fds) { return (decodeField(object, out, fds, f) && ...); }, T::fields());
+}
+
+// Decodes a whole JSON text; on failure returns nothing and sets `error` to why
+// ("services[2].status is missing", "not valid JSON (...)").
+template <class T> std::optional<T> decode(const QByteArray& text, QString* error = nullptr) {
+    auto fail = [&](const QString& why) -> std::optional<T> {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    if (text.trimmed().isEmpty())
+        return fail(QStringLiteral("the body is empty"));
+    QJsonParseError parseError{};
+    const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return fail(QStringLiteral("not valid JSON (%1 at offset %2)")
+                        .arg(parseError.errorString())
+                        .arg(parseError.offset));
+    const QJsonValue root = document.isObject() ? QJsonValue(document.object())
+                            : document.isArray() ? QJsonValue(document.array())
+                                                 : QJsonValue();
+    T value{};
+    DecodeFailure f;
+    if (!decodeValue(root, value, f))
+        return fail(f.text());
+    return value;
+}
+
+// Encoding.
+void encodeValue(QByteArray& out, const QString& v);
+void encodeValue(QByteArray& out, qint64 v);
+bool encodeValue(QByteArray& out, double v);
+void encodeValue(QByteArray& out, bool v);
+template <class T> bool encodeValue(QByteArray& out, const QList<T>& v);
+template <Record T> bool encodeValue(QByteArray& out, const T& v);
+
+template <class T> bool encodeAny(QByteArray& out, const T& v) {
+    if constexpr (std::is_same_v<decltype(encodeValue(out, v)), bool>)
+        return encodeValue(out, v);
+    else {
+        encodeValue(out, v);
+        return true;
+    }
+}
+
+template <class T> bool encodeValue(QByteArray& out, const QList<T>& v) {
+    out += '[';
+    for (qsizetype i = 0; i < v.size(); ++i) {
+        if (i)
+            out += ',';
+        if (!encodeAny(out, v[i]))
+            return false;
+    }
+    out += ']';
+    return true;
+}
+
+template <class C, class M> bool encodeField(QByteArray& out, const C& record, const Field<C, M>& fd, bool& first) {
+    const M& member = record.*fd.member;
+    if constexpr (IsOptional<M>::value) {
+        if (!member)
+            return true;
+    }
+    if (!first)
+        out += ',';
+    first = false;
+    out += '"';
+    out += fd.key; // keys are plain ASCII identifiers
+    out += "\":";
+    if constexpr (IsOptional<M>::value)
+        return encodeAny(out, *member);
+    else
+        return encodeAny(out, member);
+}
+
+template <Record T> bool encodeValue(QByteArray& out, const T& v) {
+    out += '{';
+    bool first = true;
+    const bool ok =
+        std::apply([&](const auto&... fds) { return (encodeField(out, v, fds, first) && ...); }, T::fields());
+    out += '}';
+    return ok;
+}
+
+// Encodes a record as compact JSON; nothing when a member cannot be written (a non-finite number).
+template <class T> std::optional<QByteArray> encode(const T& value) {
+    QByteArray out;
+    out.reserve(128);
+    if (!encodeAny(out, value))
+        return std::nullopt;
+    return out;
+}
+
+} // namespace brevant::json
