@@ -31,6 +31,8 @@ struct RequestError {
 // A value or the error that prevented it.
 template <class T> class Result {
 public:
+    // Only for containers that need a default (QCoro::waitFor): an error until assigned.
+    Result() : m_state(std::in_place_index<1>, RequestError::transport(QStringLiteral("No result."))) {}
     Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
     Result(RequestError error) : m_state(std::in_place_index<1>, std::move(error)) {}
 

@@ -1,0 +1,46 @@
+#include "StateStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace brevant::devd {
+
+namespace {
+const QString kMarker = QStringLiteral(".brevant-devd");
+}
+
+StateStore::StateStore(QString root) : m_root(QDir::cleanPath(std::move(root))) {}
+
+bool StateStore::prepare(QString* why) {
+    QDir dir(m_root);
+    const QFileInfo info(m_root);
+    if (info.exists() && !info.isDir()) {
+        *why = QStringLiteral("%1 is not a folder").arg(m_root);
+        return false;
+    }
+    const bool fresh = !info.exists() || dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (!fresh && !QFileInfo::exists(dir.filePath(kMarker))) {
+        *why = QStringLiteral("%1 is not empty and was not created by brevant-devd; it is left alone. "
+                              "Choose another folder with --data-dir.")
+                   .arg(m_root);
+        return false;
+    }
+    if (!QDir().mkpath(m_root)) {
+        *why = QStringLiteral("cannot create the folder %1").arg(m_root);
+        return false;
+    }
+    for (const char* sub : {"www", "backups", "logs", "conf", "bin", "state"}) {
+        if (!dir.mkpath(QLatin1StringView(sub))) {
+            *why = QStringLiteral("cannot create %1").arg(dir.filePath(QLatin1StringView(sub)));
+            return false;
+        }
+    }
+    if (fresh) {
+        const QByteArray note = "This folder belongs to brevant-devd, the stand-in daemon.\n";
+        if (!writeFileAtomically(dir.filePath(kMarker), note, false, why))
+            return false;
+    }
+    return true;
+}
+
+} // namespace brevant::devd

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "DevdConfig.h"
+#include "JsonCodec.h"
+
+#include <QFile>
+#include <QString>
+
+#include <optional>
+
+namespace brevant::devd {
+
+// The stand-in's data folder: its layout, its ownership marker and the JSON state files in
+// state/, each written whole through a rename so that a crash never leaves half a file.
+//
+//   www/<project>/   document roots          backups/   archives of www/
+//   logs/<svc>.log   service logs            hosts      the hosts entries it manages
+//   state/*.json     projects, services, activity, secrets
+class StateStore {
+public:
+    explicit StateStore(QString root);
+
+    // Creates the folder, or takes over an empty one, or reopens one that carries the marker.
+    // Refuses any other folder: it belongs to someone else.
+    bool prepare(QString* why);
+
+    const QString& root() const { return m_root; }
+    QString www() const { return m_root + QStringLiteral("/www"); }
+    QString backups() const { return m_root + QStringLiteral("/backups"); }
+    QString logs() const { return m_root + QStringLiteral("/logs"); }
+    QString conf() const { return m_root + QStringLiteral("/conf"); }
+    QString bin() const { return m_root + QStringLiteral("/bin"); }
+    QString hostsFile() const { return m_root + QStringLiteral("/hosts"); }
+    QString statePath(const QString& name) const { return m_root + QStringLiteral("/state/") + name + ".json"; }
+
+    // A missing file is an empty optional with `why` left empty; a broken one sets `why`.
+    template <class T> std::optional<T> load(const QString& name, QString* why) const {
+        QFile file(statePath(name));
+        if (!file.exists())
+            return std::nullopt;
+        if (!file.open(QIODevice::ReadOnly)) {
+            *why = QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString());
+            return std::nullopt;
+        }
+        QString problem;
+        std::optional<T> value = json::decode<T>(file.readAll(), &problem);
+        if (!value)
+            *why = QStringLiteral("%1 is damaged (%2); move it away to start afresh").arg(file.fileName(), problem);
+        return value;
+    }
+
+    template <class T> bool save(const QString& name, const T& value, QString* why, bool ownerOnly = false) const {
+        const std::optional<QByteArray> bytes = json::encode(value);
+        if (!bytes) {
+            *why = QStringLiteral("cannot encode %1").arg(name);
+            return false;
+        }
+        return writeFileAtomically(statePath(name), *bytes, ownerOnly, why);
+    }
+
+private:
+    QString m_root;
+};
+
+} // namespace brevant::devd

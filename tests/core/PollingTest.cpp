@@ -1,0 +1,188 @@
+// Status refresh, host figures and the polling timer.
+
+#include "DaemonClient.h"
+#include "FakeDaemon.h"
+#include "TestSupport.h"
+
+#include <QCoroTask>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+using namespace brevant;
+using namespace brevant::test;
+using namespace std::chrono_literals;
+
+namespace {
+const QByteArray kSystemInfo = "{\"os\":{\"platform\":\"linux\",\"release\":\"6.1\",\"arch\":\"x64\",\"hostname\":\"h\"},"
+            "\"cpu\":{\"model\":\"m\",\"cores\":8,\"loadAverage\":[1.5,1.0,0.9]},"
+            "\"memory\":{\"total\":17179869184,\"free\":4294967296,\"used\":12884901888,\"percentUsed\":75},"
+            "\"disk\":{\"total\":500000000000,\"free\":212000000000,\"used\":288000000000,\"percentUsed\":58},"
+            "\"uptime\":1000,\"nodeVersion\":\"v20.1.0\"}";
+}
+
+class PollingTest : public QObject {
+    Q_OBJECT
+    FakeDaemon* daemon = nullptr;
+    TempConfig* config = nullptr;
+
+    std::unique_ptr<DaemonClient> client() {
+        return std::make_unique<DaemonClient>(fastSettings(daemon->baseURL(), config->path()), nullptr);
+    }
+
+private slots:
+    void init() {
+        daemon = new FakeDaemon;
+        QVERIFY(daemon->start());
+        config = new TempConfig;
+        daemon->setData("GET", "/api/status", sevenServicesJson());
+        daemon->setData("GET", "/api/system/info", kSystemInfo);
+    }
+    void cleanup() {
+        delete daemon;
+        delete config;
+    }
+
+    void statusSuccessSetsThreeMembersInOrder() {
+        auto c = client();
+        QStringList order;
+        connect(c.get(), &DaemonClient::servicesChanged, this, [&] { order << "services"; });
+        connect(c.get(), &DaemonClient::isConnectedChanged, this, [&] { order << "isConnected"; });
+        connect(c.get(), &DaemonClient::connectionErrorChanged, this, [&] { order << "connectionError"; });
+        QCoro::waitFor(c->fetchStatus());
+        QCOMPARE(order, (QStringList{"services", "isConnected", "connectionError"}));
+        QCOMPARE(c->services().size(), 7);
+        QCOMPARE(c->services().at(2).name, QStringLiteral("mariadb"));
+        QVERIFY(c->isConnected());
+        // An identical reply notifies again: observers count notifications, not changes.
+        QSignalSpy spy(c.get(), &DaemonClient::servicesChanged);
+        QCoro::waitFor(c->fetchStatus());
+        QCOMPARE(spy.count(), 1);
+    }
+
+    void failuresKeepTheLastFigures() {
+        auto c = client();
+        QCoro::waitFor(c->fetchStatus());
+        QCoro::waitFor(c->fetchSystemInfo());
+        QVERIFY(c->systemInfo());
+        daemon->setReply("GET", "/api/status", {200, "{\"success\":true,\"data\":{\"services\":[{\"name\":\"x\"}]}}"});
+        daemon->setReply("GET", "/api/system/info", {500, {}});
+        QCoro::waitFor(c->fetchStatus());
+        QCoro::waitFor(c->fetchSystemInfo());
+        QVERIFY(!c->isConnected());
+        QCOMPARE(c->connectionError(), std::optional<QString>(QStringLiteral("Cannot connect to daemon")));
+        QCOMPARE(c->services().size(), 7);
+        QCOMPARE(c->systemInfo()->cpu.cores, 8);
+    }
+
+    void emptyServiceListStillCountsAsConnected() {
+        daemon->setData("GET", "/api/status", "{\"services\":[]}");
+        auto c = client();
+        QCoro::waitFor(c->fetchStatus());
+        QVERIFY(c->isConnected());
+        QVERIFY(c->services().isEmpty());
+    }
+
+    void pollingWaitsOneIntervalThenAlternates() {
+        auto c = client();
+        c->startPolling();
+        QTest::qWait(60);
+        QCOMPARE(daemon->requests().size(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(daemon->count("GET", "/api/system/info") >= 3, 3000);
+        c->stopPolling();
+        const auto& reqs = daemon->requests();
+        // Each tick asks for the status and, after its reply, for the host figures.
+        for (qsizetype i = 0; i + 1 < reqs.size(); i += 2) {
+            QCOMPARE(reqs[i].path(), QByteArray("/api/status"));
+            QCOMPARE(reqs[i + 1].path(), QByteArray("/api/system/info"));
+        }
+        const auto statuses = daemon->requestsTo("/api/status");
+        const qint64 gap = statuses[2].atMs - statuses[1].atMs;
+        QVERIFY2(gap >= 60 && gap <= 300, qPrintable(QString::number(gap)));
+    }
+
+    void realIntervalIsHalfASecond() {
+        ConnectionSettings s;
+        s.baseURL = daemon->baseURL();
+        s.configPath = config->path();
+        QCOMPARE(s.pollInterval, 500ms);
+        DaemonClient c(s, nullptr);
+        const qint64 started = daemon->elapsedMs();
+        c.startPolling();
+        QTRY_VERIFY_WITH_TIMEOUT(daemon->count("GET", "/api/status") == 2, 3000);
+        c.stopPolling();
+        const auto statuses = daemon->requestsTo("/api/status");
+        QVERIFY2(statuses[0].atMs - started >= 450, qPrintable(QString::number(statuses[0].atMs - started)));
+        const qint64 gap = statuses[1].atMs - statuses[0].atMs;
+        QVERIFY2(gap >= 400 && gap <= 700, qPrintable(QString::number(gap)));
+    }
+
+    void aSlowDaemonDoesNotHoldBackTicks() {
+        daemon->setReply("GET", "/api/status", {200, FakeDaemon::envelope(sevenServicesJson()), 450ms});
+        auto c = client();
+        c->startPolling();
+        QTest::qWait(480);
+        c->stopPolling();
+        // Four ticks in 480 ms at 100 ms, each its own request, none answered yet.
+        QVERIFY2(daemon->count("GET", "/api/status") >= 3, qPrintable(QString::number(daemon->count("GET", "/api/status"))));
+        QCOMPARE(daemon->count("GET", "/api/system/info"), 0);
+    }
+
+    void startTwiceKeepsOneTimerStopTwiceIsHarmless() {
+        auto c = client();
+        c->startPolling();
+        c->startPolling();
+        QCOMPARE(c->findChildren<QTimer*>().size(), 1);
+        QTest::qWait(550);
+        c->stopPolling();
+        c->stopPolling();
+        QVERIFY(!c->isPolling());
+        const int n = daemon->count("GET", "/api/status");
+        QVERIFY2(n >= 3 && n <= 6, qPrintable(QString::number(n)));
+        QTest::qWait(250);
+        QCOMPARE(daemon->count("GET", "/api/status"), n);
+    }
+
+    void daemonStoppingIsNoticedEveryTick() {
+        auto c = client();
+        c->startPolling();
+        QTRY_VERIFY(c->isConnected());
+        daemon->stop();
+        QSignalSpy spy(c.get(), &DaemonClient::isConnectedChanged);
+        QTRY_VERIFY(!c->isConnected());
+        QTRY_VERIFY(spy.count() >= 3); // set false again on every tick
+        QCOMPARE(c->connectionError(), std::optional<QString>(QStringLiteral("Cannot connect to daemon")));
+        QCOMPARE(c->services().size(), 7);
+        QVERIFY(c->systemInfo());
+    }
+
+    void pausedPollingSendsNothingAndRefreshesOnResume() {
+        auto c = client();
+        c->startPolling();
+        c->setPollingPaused(true);
+        QTest::qWait(300);
+        QCOMPARE(daemon->requests().size(), 0);
+        c->setPollingPaused(false);
+        // Refreshed at once, not one interval later.
+        QTRY_VERIFY_WITH_TIMEOUT(daemon->count("GET", "/api/status") == 1, 80);
+        QTRY_VERIFY(daemon->count("GET", "/api/status") >= 2);
+        c->stopPolling();
+        // Pausing without polling starts nothing.
+        daemon->clearRequests();
+        c->setPollingPaused(true);
+        c->setPollingPaused(false);
+        QTest::qWait(150);
+        QCOMPARE(daemon->requests().size(), 0);
+    }
+
+    void timerDiesWithTheClient() {
+        auto c = client();
+        c->startPolling();
+        c.reset();
+        QTest::qWait(250);
+        QCOMPARE(daemon->requests().size(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(PollingTest)
+#include "PollingTest.moc"
