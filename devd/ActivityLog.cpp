@@ -17,7 +17,8 @@ bool ActivityLog::load(QString* why) {
     return true;
 }
 
-void ActivityLog::record(const QString& action, std::optional<QString> service, std::optional<QString> details) {
+void ActivityLog::record(const QString& action, std::optional<QString> service,
+                         std::optional<QString> details) {
     m_entries.prepend(ActivityEntry{m_nextId++, action, std::move(service), std::move(details), isoNow()});
     if (m_entries.size() > kKept)
         m_entries.resize(kKept);

@@ -25,7 +25,8 @@ private:
         qint64 nextId = 1;
         QList<ActivityEntry> entries;
         static constexpr auto fields() {
-            return std::make_tuple(json::field("nextId", &File::nextId), json::field("entries", &File::entries));
+            return std::make_tuple(json::field("nextId", &File::nextId),
+                                   json::field("entries", &File::entries));
         }
     };
 

@@ -47,9 +47,10 @@ std::optional<QString> readToken(const QString& path, QString* why) {
     const QJsonObject object = document.object();
     if (error.error != QJsonParseError::NoError || !document.isObject() ||
         object.value(QLatin1StringView(kMarkerKey)).toString() != QLatin1StringView(kMarkerValue)) {
-        *why = QStringLiteral("%1 was not created by brevant-devd and probably belongs to a real installation; "
-                              "it is left alone. Start with --config pointing elsewhere.")
-                   .arg(path);
+        *why =
+            QStringLiteral("%1 was not created by brevant-devd and probably belongs to a real installation; "
+                           "it is left alone. Start with --config pointing elsewhere.")
+                .arg(path);
         return std::nullopt;
     }
     const QString token = object.value(QLatin1StringView("authToken")).toString();

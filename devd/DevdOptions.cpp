@@ -16,7 +16,9 @@ QString DevdOptions::effectiveDataDir() const {
 
 namespace {
 
-OptionsExit bad(const QString& text) { return {QStringLiteral("brevant-devd: ") + text, 2}; }
+OptionsExit bad(const QString& text) {
+    return {QStringLiteral("brevant-devd: ") + text, 2};
+}
 
 // "/api/status=500" or "status=503": the path is normalised to start with "/".
 bool addFailure(DevdOptions& options, const QString& spec) {
@@ -41,18 +43,23 @@ ParsedOptions parseOptions(const QStringList& arguments) {
     parser.setApplicationDescription(QStringLiteral(
         "A stand-in for the Kelvask Brevant daemon: it keeps real state and serves the daemon's API, "
         "but simulates the services instead of running them."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
-    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Port on 127.0.0.1 (0: any free port)."),
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Port on 127.0.0.1 (0: any free port)."),
                                   QStringLiteral("N"), QStringLiteral("19400"));
-    const QCommandLineOption config(QStringLiteral("config"), QStringLiteral("The configuration file with the token."),
+    const QCommandLineOption config(QStringLiteral("config"),
+                                    QStringLiteral("The configuration file with the token."),
                                     QStringLiteral("PATH"));
-    const QCommandLineOption dataDir(QStringLiteral("data-dir"),
-                                     QStringLiteral("Folder for the state (default: devd-data beside the config)."),
-                                     QStringLiteral("PATH"));
-    const QCommandLineOption delay(QStringLiteral("delay-ms"), QStringLiteral("Answer every request N ms late."),
-                                   QStringLiteral("N"));
-    const QCommandLineOption fail(QStringLiteral("fail"), QStringLiteral("Answer PATH with STATUS (repeatable)."),
+    const QCommandLineOption dataDir(
+        QStringLiteral("data-dir"),
+        QStringLiteral("Folder for the state (default: devd-data beside the config)."),
+        QStringLiteral("PATH"));
+    const QCommandLineOption delay(QStringLiteral("delay-ms"),
+                                   QStringLiteral("Answer every request N ms late."), QStringLiteral("N"));
+    const QCommandLineOption fail(QStringLiteral("fail"),
+                                  QStringLiteral("Answer PATH with STATUS (repeatable)."),
                                   QStringLiteral("PATH=STATUS"));
     const QCommandLineOption closeWs(QStringLiteral("close-ws-after"),
                                      QStringLiteral("Close every WebSocket S seconds after it opened."),
@@ -93,7 +100,8 @@ ParsedOptions parseOptions(const QStringList& arguments) {
     }
     for (const QString& spec : parser.values(fail)) {
         if (!addFailure(options, spec))
-            return bad(QStringLiteral("--fail wants PATH=STATUS with a status from 100 to 599, not %1").arg(spec));
+            return bad(
+                QStringLiteral("--fail wants PATH=STATUS with a status from 100 to 599, not %1").arg(spec));
     }
     if (parser.isSet(closeWs)) {
         const double seconds = parser.value(closeWs).toDouble(&ok);

@@ -13,11 +13,11 @@ namespace brevant::devd {
 // How one run of the stand-in is set up: where it listens, where its files are, and the fault
 // switches that end-to-end tests use.
 struct DevdOptions {
-    quint16 port = 19400;       // 0 picks a free port
+    quint16 port = 19400; // 0 picks a free port
     QString configPath = QStringLiteral("/opt/brevant/brevant.config.json");
-    QString dataDir;            // empty: "devd-data" beside the configuration file
-    std::chrono::milliseconds delay{0};         // every /api reply this much later
-    QHash<QString, int> failures;               // path (with or without /api) → forced status
+    QString dataDir;                    // empty: "devd-data" beside the configuration file
+    std::chrono::milliseconds delay{0}; // every /api reply this much later
+    QHash<QString, int> failures;       // path (with or without /api) → forced status
     std::optional<std::chrono::milliseconds> closeWebSocketsAfter; // from each socket's opening
     bool logRequests = true;
 

@@ -84,7 +84,8 @@ std::optional<qint64> uptimeSeconds(const QByteArray& uptime) {
 ByteUsage byteUsage(qint64 total, qint64 free) {
     free = std::clamp<qint64>(free, 0, std::max<qint64>(total, 0));
     const qint64 used = total - free;
-    const qint64 percent = total > 0 ? std::llround(static_cast<double>(used) * 100.0 / static_cast<double>(total)) : 0;
+    const qint64 percent =
+        total > 0 ? std::llround(static_cast<double>(used) * 100.0 / static_cast<double>(total)) : 0;
     return {total, free, used, percent};
 }
 

@@ -27,8 +27,8 @@ bool isValidHostname(const QString& name) {
         if (label.startsWith(u'-') || label.endsWith(u'-'))
             return false;
         for (const QChar c : label) {
-            const bool ok = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
-                            c == u'-';
+            const bool ok =
+                (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-';
             if (!ok)
                 return false;
         }
@@ -47,7 +47,9 @@ bool isValidIpAddress(const QString& text) {
     return address.protocol() == QAbstractSocket::IPv6Protocol;
 }
 
-bool isNonBlank(const QString& text) { return !text.trimmed().isEmpty(); }
+bool isNonBlank(const QString& text) {
+    return !text.trimmed().isEmpty();
+}
 
 QString randomHex(int bytes) {
     QByteArray raw(bytes, Qt::Uninitialized);
@@ -57,8 +59,12 @@ QString randomHex(int bytes) {
     return QString::fromLatin1(raw.toHex());
 }
 
-QString isoTime(const QDateTime& when) { return when.toUTC().toString(Qt::ISODateWithMs); }
+QString isoTime(const QDateTime& when) {
+    return when.toUTC().toString(Qt::ISODateWithMs);
+}
 
-QString isoNow() { return isoTime(QDateTime::currentDateTimeUtc()); }
+QString isoNow() {
+    return isoTime(QDateTime::currentDateTimeUtc());
+}
 
 } // namespace brevant::devd

@@ -16,15 +16,15 @@ bool ProjectStore::load(QString* why) {
 }
 
 bool ProjectStore::nameTaken(const QString& name) const {
-    return m_reservedNames.contains(name) ||
-           std::any_of(m_projects.begin(), m_projects.end(), [&](const Project& p) { return p.name == name; });
+    return m_reservedNames.contains(name) || std::any_of(m_projects.begin(), m_projects.end(),
+                                                         [&](const Project& p) { return p.name == name; });
 }
 
 bool ProjectStore::domainTaken(const QString& domain) const {
     const QString lower = domain.toLower();
-    return m_reservedDomains.contains(lower) || std::any_of(m_projects.begin(), m_projects.end(), [&](const Project& p) {
-               return p.domain.toLower() == lower;
-           });
+    return m_reservedDomains.contains(lower) ||
+           std::any_of(m_projects.begin(), m_projects.end(),
+                       [&](const Project& p) { return p.domain.toLower() == lower; });
 }
 
 std::optional<Reply> ProjectStore::check(const CreateProjectRequest& request) const {
@@ -32,10 +32,11 @@ std::optional<Reply> ProjectStore::check(const CreateProjectRequest& request) co
     if (!isNonBlank(request.name))
         return failure(400, bad, QStringLiteral("A project needs a name."));
     if (!isPlainComponent(request.name))
-        return failure(400, bad,
-                       QStringLiteral("The name \"%1\" cannot be a folder name: use no \"/\", \"\\\", control "
-                                      "characters, \".\" or \"..\".")
-                           .arg(request.name));
+        return failure(
+            400, bad,
+            QStringLiteral("The name \"%1\" cannot be a folder name: use no \"/\", \"\\\", control "
+                           "characters, \".\" or \"..\".")
+                .arg(request.name));
     if (!isNonBlank(request.domain))
         return failure(400, bad, QStringLiteral("A project needs a domain."));
     if (request.webServer != QLatin1StringView("apache") && request.webServer != QLatin1StringView("nginx"))
@@ -43,8 +44,9 @@ std::optional<Reply> ProjectStore::check(const CreateProjectRequest& request) co
     if (!isNonBlank(request.phpVersion))
         return failure(400, bad, QStringLiteral("A project needs a PHP version."));
     if (domainTaken(request.domain))
-        return failure(409, QStringLiteral("CONFLICT"),
-                       QStringLiteral("The domain %1 is already used by another project.").arg(request.domain));
+        return failure(
+            409, QStringLiteral("CONFLICT"),
+            QStringLiteral("The domain %1 is already used by another project.").arg(request.domain));
     if (nameTaken(request.name))
         return failure(409, QStringLiteral("CONFLICT"),
                        QStringLiteral("There is already a project named %1.").arg(request.name));
@@ -56,7 +58,8 @@ Outcome<Project> ProjectStore::create(const CreateProjectRequest& request, const
         return *refused;
     const QString root = documentRoot(request.name);
     if (!QDir().mkpath(root))
-        return failure(500, QStringLiteral("WRITE_FAILED"), QStringLiteral("Cannot create the folder %1.").arg(root));
+        return failure(500, QStringLiteral("WRITE_FAILED"),
+                       QStringLiteral("Cannot create the folder %1.").arg(root));
 
     Project p;
     p.id = randomHex(8);
@@ -90,15 +93,18 @@ Outcome<Project> ProjectStore::create(const CreateProjectRequest& request, const
 
 Reply ProjectStore::remove(const QString& id) {
     if (!isPlainComponent(id))
-        return failure(400, QStringLiteral("BAD_REQUEST"), QStringLiteral("\"%1\" is not a project id.").arg(id));
+        return failure(400, QStringLiteral("BAD_REQUEST"),
+                       QStringLiteral("\"%1\" is not a project id.").arg(id));
     QList<Project> next = m_projects;
     const auto removed = next.removeIf([&](const Project& p) { return p.id == id; });
     if (removed == 0)
-        return failure(404, QStringLiteral("NOT_FOUND"), QStringLiteral("There is no project with the id %1.").arg(id));
+        return failure(404, QStringLiteral("NOT_FOUND"),
+                       QStringLiteral("There is no project with the id %1.").arg(id));
     QString why;
     if (!m_store.save(QStringLiteral("projects"), ProjectListData{next, next.size()}, &why))
         return failure(500, QStringLiteral("WRITE_FAILED"), why);
-    const auto gone = std::find_if(m_projects.begin(), m_projects.end(), [&](const Project& p) { return p.id == id; });
+    const auto gone =
+        std::find_if(m_projects.begin(), m_projects.end(), [&](const Project& p) { return p.id == id; });
     m_activity.record(QStringLiteral("project-deleted"), std::nullopt,
                       QStringLiteral("removed project %1; its folder was kept").arg(gone->name));
     m_projects = std::move(next);

@@ -19,13 +19,15 @@ public:
     bool load(QString* why);
     const QList<Project>& projects() const { return m_projects; }
 
+    QString wwwRoot() const { return m_store.www(); }
     QString documentRoot(const QString& name) const { return m_store.www() + u'/' + name; }
 
     // 400 for a request that cannot become a project, 409 for a name or domain in use.
     std::optional<Reply> check(const CreateProjectRequest& request) const;
 
     // Checks, creates the document root and saves. `source` names the action in the activity list.
-    Outcome<Project> create(const CreateProjectRequest& request, const QString& source = QStringLiteral("project"));
+    Outcome<Project> create(const CreateProjectRequest& request,
+                            const QString& source = QStringLiteral("project"));
 
     // Forgets the project; its folder stays in www/ (the stand-in never deletes user files).
     Reply remove(const QString& id);

@@ -11,23 +11,40 @@ Reply failure(int status, const QString& code, const QString& message) {
 
 QByteArray reasonPhrase(int status) {
     switch (status) {
-    case 101: return QByteArrayLiteral("Switching Protocols");
-    case 200: return QByteArrayLiteral("OK");
-    case 201: return QByteArrayLiteral("Created");
-    case 204: return QByteArrayLiteral("No Content");
-    case 400: return QByteArrayLiteral("Bad Request");
-    case 401: return QByteArrayLiteral("Unauthorized");
-    case 403: return QByteArrayLiteral("Forbidden");
-    case 404: return QByteArrayLiteral("Not Found");
-    case 405: return QByteArrayLiteral("Method Not Allowed");
-    case 409: return QByteArrayLiteral("Conflict");
-    case 422: return QByteArrayLiteral("Unprocessable Entity");
-    case 429: return QByteArrayLiteral("Too Many Requests");
-    case 500: return QByteArrayLiteral("Internal Server Error");
-    case 502: return QByteArrayLiteral("Bad Gateway");
-    case 503: return QByteArrayLiteral("Service Unavailable");
-    case 504: return QByteArrayLiteral("Gateway Timeout");
-    default: return status < 400 ? QByteArrayLiteral("OK") : QByteArrayLiteral("Error");
+    case 101:
+        return QByteArrayLiteral("Switching Protocols");
+    case 200:
+        return QByteArrayLiteral("OK");
+    case 201:
+        return QByteArrayLiteral("Created");
+    case 204:
+        return QByteArrayLiteral("No Content");
+    case 400:
+        return QByteArrayLiteral("Bad Request");
+    case 401:
+        return QByteArrayLiteral("Unauthorized");
+    case 403:
+        return QByteArrayLiteral("Forbidden");
+    case 404:
+        return QByteArrayLiteral("Not Found");
+    case 405:
+        return QByteArrayLiteral("Method Not Allowed");
+    case 409:
+        return QByteArrayLiteral("Conflict");
+    case 422:
+        return QByteArrayLiteral("Unprocessable Entity");
+    case 429:
+        return QByteArrayLiteral("Too Many Requests");
+    case 500:
+        return QByteArrayLiteral("Internal Server Error");
+    case 502:
+        return QByteArrayLiteral("Bad Gateway");
+    case 503:
+        return QByteArrayLiteral("Service Unavailable");
+    case 504:
+        return QByteArrayLiteral("Gateway Timeout");
+    default:
+        return status < 400 ? QByteArrayLiteral("OK") : QByteArrayLiteral("Error");
     }
 }
 

@@ -17,8 +17,8 @@
 namespace brevant::devd {
 
 struct Request {
-    QByteArray method;             // "GET", "POST", ...
-    QString path;                  // as sent, percent-encoded, without the query
+    QByteArray method; // "GET", "POST", ...
+    QString path;      // as sent, percent-encoded, without the query
     QUrlQuery query;
     QByteArray body;
     QHash<QString, QString> params; // the named segments of the matched route, decoded
@@ -39,7 +39,8 @@ template <class T> Reply success(const T& data, int status = 200) {
     envelope.data = data;
     std::optional<QByteArray> body = json::encode(envelope);
     if (!body)
-        return failure(500, QStringLiteral("ENCODING_FAILED"), QStringLiteral("The reply could not be encoded."));
+        return failure(500, QStringLiteral("ENCODING_FAILED"),
+                       QStringLiteral("The reply could not be encoded."));
     return {status, std::move(*body)};
 }
 
@@ -48,7 +49,8 @@ template <class T> std::optional<T> decodeBody(const Request& request, Reply& er
     QString why;
     std::optional<T> value = json::decode<T>(request.body, &why);
     if (!value)
-        error = failure(400, QStringLiteral("BAD_REQUEST"), QStringLiteral("The request body is not valid: %1.").arg(why));
+        error = failure(400, QStringLiteral("BAD_REQUEST"),
+                        QStringLiteral("The request body is not valid: %1.").arg(why));
     return value;
 }
 

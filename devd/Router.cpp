@@ -42,7 +42,8 @@ QCoro::Task<Reply> Router::dispatch(Request request) const {
         co_return failure(405, QStringLiteral("METHOD_NOT_ALLOWED"),
                           QStringLiteral("%1 is not allowed on %2.")
                               .arg(QString::fromLatin1(request.method), request.path));
-    co_return failure(404, QStringLiteral("NOT_FOUND"), QStringLiteral("There is no endpoint %1.").arg(request.path));
+    co_return failure(404, QStringLiteral("NOT_FOUND"),
+                      QStringLiteral("There is no endpoint %1.").arg(request.path));
 }
 
 } // namespace brevant::devd

@@ -14,8 +14,8 @@ ServiceSimulator::ServiceSimulator(const StateStore& store, ActivityLog& activit
 
 const QList<ServiceDefinition>& ServiceSimulator::definitions() {
     static const QList<ServiceDefinition> list = {
-        {QStringLiteral("apache"), 8080}, {QStringLiteral("nginx"), 8081},   {QStringLiteral("mariadb"), 3306},
-        {QStringLiteral("php-fpm"), 9000}, {QStringLiteral("pm2"), 9615},    {QStringLiteral("mailhog"), 8025},
+        {QStringLiteral("apache"), 8080},  {QStringLiteral("nginx"), 8081}, {QStringLiteral("mariadb"), 3306},
+        {QStringLiteral("php-fpm"), 9000}, {QStringLiteral("pm2"), 9615},   {QStringLiteral("mailhog"), 8025},
         {QStringLiteral("redis"), 6379},
     };
     return list;
@@ -49,7 +49,8 @@ bool ServiceSimulator::load(QString* why) {
     }
     for (const ServiceDefinition& d : definitions()) {
         if (!QFile::exists(logPath(d.name)))
-            appendLog(d.name, QStringLiteral("log opened; brevant-devd simulates this service, no program runs"));
+            appendLog(d.name,
+                      QStringLiteral("log opened; brevant-devd simulates this service, no program runs"));
     }
     return true;
 }
@@ -99,9 +100,12 @@ QString ServiceSimulator::change(State& state, Action action, qint64 port) {
 
 static QString actionWord(ServiceSimulator::Action action) {
     switch (action) {
-    case ServiceSimulator::Action::Start: return QStringLiteral("start");
-    case ServiceSimulator::Action::Stop: return QStringLiteral("stop");
-    case ServiceSimulator::Action::Restart: return QStringLiteral("restart");
+    case ServiceSimulator::Action::Start:
+        return QStringLiteral("start");
+    case ServiceSimulator::Action::Stop:
+        return QStringLiteral("stop");
+    case ServiceSimulator::Action::Restart:
+        return QStringLiteral("restart");
     }
     return {};
 }
@@ -128,7 +132,8 @@ bool ServiceSimulator::applyAll(bool start, QString* why) {
     for (const auto& [name, line] : lines)
         appendLog(name, line + (start ? QStringLiteral(" [start-all]") : QStringLiteral(" [stop-all]")));
     m_activity.record(start ? QStringLiteral("start-all") : QStringLiteral("stop-all"), std::nullopt,
-                      start ? QStringLiteral("every service marked running") : QStringLiteral("every service stopped"));
+                      start ? QStringLiteral("every service marked running")
+                            : QStringLiteral("every service stopped"));
     return true;
 }
 
@@ -136,8 +141,8 @@ bool ServiceSimulator::save(const QHash<QString, State>& states, QString* why) c
     File file;
     for (const ServiceDefinition& d : definitions()) {
         const State s = states.value(d.name);
-        file.services.push_back(
-            Entry{d.name, s.running, s.running ? std::optional<QString>(isoTime(s.startedAt)) : std::nullopt});
+        file.services.push_back(Entry{
+            d.name, s.running, s.running ? std::optional<QString>(isoTime(s.startedAt)) : std::nullopt});
     }
     return m_store.save(QStringLiteral("services"), file, why);
 }
@@ -148,7 +153,8 @@ QString ServiceSimulator::logPath(const QString& name) const {
 
 void ServiceSimulator::appendLog(const QString& name, const QString& text) const {
     QFile file(logPath(name));
-    const QByteArray line = (isoNow() + QStringLiteral(" [") + name + QStringLiteral("] ") + text + u'\n').toUtf8();
+    const QByteArray line =
+        (isoNow() + QStringLiteral(" [") + name + QStringLiteral("] ") + text + u'\n').toUtf8();
     // Append mode: each line lands whole at the end, even with a reader in between.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(line) != line.size())
         std::fprintf(stderr, "brevant-devd: cannot append to %s: %s\n", qPrintable(file.fileName()),

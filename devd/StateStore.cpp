@@ -18,7 +18,8 @@ bool StateStore::prepare(QString* why) {
         *why = QStringLiteral("%1 is not a folder").arg(m_root);
         return false;
     }
-    const bool fresh = !info.exists() || dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const bool fresh =
+        !info.exists() || dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     if (!fresh && !QFileInfo::exists(dir.filePath(kMarker))) {
         *why = QStringLiteral("%1 is not empty and was not created by brevant-devd; it is left alone. "
                               "Choose another folder with --data-dir.")

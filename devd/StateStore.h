@@ -31,7 +31,9 @@ public:
     QString conf() const { return m_root + QStringLiteral("/conf"); }
     QString bin() const { return m_root + QStringLiteral("/bin"); }
     QString hostsFile() const { return m_root + QStringLiteral("/hosts"); }
-    QString statePath(const QString& name) const { return m_root + QStringLiteral("/state/") + name + ".json"; }
+    QString statePath(const QString& name) const {
+        return m_root + QStringLiteral("/state/") + name + ".json";
+    }
 
     // A missing file is an empty optional with `why` left empty; a broken one sets `why`.
     template <class T> std::optional<T> load(const QString& name, QString* why) const {
@@ -45,11 +47,13 @@ public:
         QString problem;
         std::optional<T> value = json::decode<T>(file.readAll(), &problem);
         if (!value)
-            *why = QStringLiteral("%1 is damaged (%2); move it away to start afresh").arg(file.fileName(), problem);
+            *why = QStringLiteral("%1 is damaged (%2); move it away to start afresh")
+                       .arg(file.fileName(), problem);
         return value;
     }
 
-    template <class T> bool save(const QString& name, const T& value, QString* why, bool ownerOnly = false) const {
+    template <class T>
+    bool save(const QString& name, const T& value, QString* why, bool ownerOnly = false) const {
         const std::optional<QByteArray> bytes = json::encode(value);
         if (!bytes) {
             *why = QStringLiteral("cannot encode %1").arg(name);
