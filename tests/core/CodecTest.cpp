@@ -170,6 +170,26 @@ private slots:
         QVERIFY(!decodeText<StatusData>("\"text\"", &why));
     }
 
+    void hostileTextIsRefusedNotCrashedOn() {
+        QString why;
+        QVERIFY(!json::decode<StatusData>(QByteArray("{\"services\":[]}\0{}", 17), &why));
+        QVERIFY(why.contains(QStringLiteral("NUL")));
+        QVERIFY(!json::decode<ServiceStatus>("{\"name\":\"\xC3\x28\",\"status\":\"x\"}", &why));
+        QVERIFY(why.contains(QStringLiteral("UTF-8")));
+        QVERIFY(!json::decode<ServiceStatus>("{\"name\":\"\xED\xA0\x80\",\"status\":\"x\"}")); // a surrogate
+        QVERIFY(!json::decode<ServiceStatus>("{\"name\":\"\xC0\xAF\",\"status\":\"x\"}"));      // overlong
+        const auto ok = json::decode<ServiceStatus>("{\"name\":\"caf\xC3\xA9 \xF0\x9F\x98\x80\",\"status\":\"\\u0000\"}");
+        QVERIFY(ok);
+        QCOMPARE(ok->name, QStringLiteral("caf\u00e9 \U0001F600"));
+        QCOMPARE(ok->status, QString(QChar(0)));
+        // Nesting a million deep must not exhaust the stack.
+        const QByteArray deep = QByteArray(1'000'000, '[') + QByteArray(1'000'000, ']');
+        QVERIFY(!json::decode<StatusData>(deep, &why));
+        QCOMPARE(why, QStringLiteral("the value is not an object"));
+        QVERIFY(!json::decode<StatusData>("{\"services\":[]} trailing", &why));
+        QVERIFY(why.startsWith(QStringLiteral("not valid JSON")));
+    }
+
     void displayNamesAndIcons_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("display");
