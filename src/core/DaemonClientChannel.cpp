@@ -61,7 +61,7 @@ void DaemonClient::webSocketFailed(QWebSocket* socket) {
     if (socket != m_webSocketTask)
         return;
     setIsConnected(false);
-    QTimer::singleShot(m_settings.reconnectDelay, this, [this, socket] {
+    QTimer::singleShot(m_settings.reconnectDelay, Qt::PreciseTimer, this, [this, socket] {
         if (socket == m_webSocketTask)
             connectWebSocket();
     });
