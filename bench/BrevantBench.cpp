@@ -31,7 +31,8 @@ QByteArray statusEnvelope(int services) {
         if (i)
             body += ',';
         body += "{\"id\":" + QByteArray::number(i) +
-                ",\"action\":\"start\",\"service\":\"apache\",\"details\":\"by user\",\"created_at\":\"2026-12-09T05:00:00Z\"}";
+                ",\"action\":\"start\",\"service\":\"apache\",\"details\":\"by "
+                "user\",\"created_at\":\"2026-12-09T05:00:00Z\"}";
     }
     body += "]}}";
     return body;
@@ -48,8 +49,12 @@ void decodeStatus(benchmark::State& state, int services) {
     state.SetBytesProcessed(int64_t(state.iterations()) * body.size());
 }
 
-void BM_DecodeStatus7(benchmark::State& state) { decodeStatus(state, 7); }
-void BM_DecodeStatus1000(benchmark::State& state) { decodeStatus(state, 1000); }
+void BM_DecodeStatus7(benchmark::State& state) {
+    decodeStatus(state, 7);
+}
+void BM_DecodeStatus1000(benchmark::State& state) {
+    decodeStatus(state, 1000);
+}
 
 void BM_FetchStatusRoundTrip(benchmark::State& state) {
     test::FakeDaemon daemon;

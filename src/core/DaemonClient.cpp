@@ -16,8 +16,8 @@ DaemonClient::DaemonClient(QObject* parent)
 
 DaemonClient::DaemonClient(ConnectionSettings settings, std::shared_ptr<ProcessRunner> runner,
                            PlatformProfile profile, QObject* parent)
-    : QObject(parent), m_settings(std::move(settings)), m_runner(runner ? std::move(runner) : defaultProcessRunner()),
-      m_profile(std::move(profile)) {
+    : QObject(parent), m_settings(std::move(settings)),
+      m_runner(runner ? std::move(runner) : defaultProcessRunner()), m_profile(std::move(profile)) {
     readConfiguration();
 }
 
@@ -61,7 +61,8 @@ QNetworkRequest DaemonClient::makeRequest(const QString& path, const QByteArray&
     QNetworkRequest request(QUrl::fromEncoded((m_settings.baseURL + QStringLiteral("/api") + path).toUtf8()));
     request.setTransferTimeout(static_cast<int>(m_settings.requestTimeout.count()));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setRawHeader(QByteArrayLiteral("Authorization"), QByteArrayLiteral("Bearer ") + m_authToken.toUtf8());
+    request.setRawHeader(QByteArrayLiteral("Authorization"),
+                         QByteArrayLiteral("Bearer ") + m_authToken.toUtf8());
     request.setRawHeader(QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/json"));
     return request;
 }
@@ -70,7 +71,8 @@ QNetworkRequest DaemonClient::makeRequest(const QString& path, const QByteArray&
 
 QCoro::Task<void> DaemonClient::fetchStatus() {
     QPointer<DaemonClient> self(this);
-    Result<StatusData> result = co_await fetch<StatusData>(QStringLiteral("/status"), QByteArrayLiteral("GET"));
+    Result<StatusData> result =
+        co_await fetch<StatusData>(QStringLiteral("/status"), QByteArrayLiteral("GET"));
     if (!self)
         co_return;
     if (result) {
@@ -173,8 +175,8 @@ QCoro::Task<QString> DaemonClient::fetchLogs(QString service, qint64 lines) {
     const auto segment = pathSegment(service);
     if (!segment)
         co_return failed + invalidPathName(service).description;
-    const QString path = QStringLiteral("/services/") + *segment + QStringLiteral("/logs?lines=") +
-                         QString::number(lines);
+    const QString path =
+        QStringLiteral("/services/") + *segment + QStringLiteral("/logs?lines=") + QString::number(lines);
     Result<LogData> result = co_await fetch<LogData>(path, QByteArrayLiteral("GET"));
     co_return result ? result.value().content : failed + result.error().description;
 }

@@ -17,7 +17,8 @@ void DaemonClient::connectWebSocket() {
     url.setScheme(QStringLiteral("ws"));
 
     QNetworkRequest request(url);
-    request.setRawHeader(QByteArrayLiteral("Authorization"), QByteArrayLiteral("Bearer ") + m_authToken.toUtf8());
+    request.setRawHeader(QByteArrayLiteral("Authorization"),
+                         QByteArrayLiteral("Bearer ") + m_authToken.toUtf8());
 
     if (m_webSocketTask) {
         // A connection that is replaced is closed too, rather than left open and unread.

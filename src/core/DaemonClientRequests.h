@@ -22,7 +22,8 @@ template <class T, class B> QCoro::Task<Result<T>> DaemonClient::postJSON(QStrin
     if (!encoded)
         co_return RequestError::transport(QStringLiteral("The request body could not be encoded."));
     QNetworkRequest request = makeRequest(path, QByteArrayLiteral("POST"));
-    Result<QByteArray> raw = co_await sendRequest(std::move(request), QByteArrayLiteral("POST"), std::move(encoded));
+    Result<QByteArray> raw =
+        co_await sendRequest(std::move(request), QByteArrayLiteral("POST"), std::move(encoded));
     if (!raw)
         co_return raw.error();
     co_return decodeEnvelope<T>(raw.value());

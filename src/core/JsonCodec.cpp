@@ -49,7 +49,8 @@ bool isValidUtf8(const unsigned char* p, const unsigned char* end) {
             quint64 word;
             std::memcpy(&word, p, 8);
             // ASCII without a NUL byte: no byte has its high bit set and none is zero.
-            if ((word & 0x8080808080808080ULL) == 0 && ((word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL) == 0) {
+            if ((word & 0x8080808080808080ULL) == 0 &&
+                ((word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL) == 0) {
                 p += 8;
                 continue;
             }
@@ -200,7 +201,9 @@ void encodeValue(QByteArray& out, const QString& v) {
     out += '"';
 }
 
-void encodeValue(QByteArray& out, qint64 v) { out += QByteArray::number(v); }
+void encodeValue(QByteArray& out, qint64 v) {
+    out += QByteArray::number(v);
+}
 
 bool encodeValue(QByteArray& out, double v) {
     if (!std::isfinite(v))
@@ -209,6 +212,8 @@ bool encodeValue(QByteArray& out, double v) {
     return true;
 }
 
-void encodeValue(QByteArray& out, bool v) { out += v ? "true" : "false"; }
+void encodeValue(QByteArray& out, bool v) {
+    out += v ? "true" : "false";
+}
 
 } // namespace brevant::json

@@ -30,10 +30,14 @@ template <class C, class M> struct Field {
     M C::*member;
 };
 
-template <class C, class M> constexpr Field<C, M> field(const char* key, M C::*member) { return {key, member}; }
+template <class C, class M> constexpr Field<C, M> field(const char* key, M C::*member) {
+    return {key, member};
+}
 
 template <class T>
-concept Record = requires { T::fields(); };
+concept Record = requires {
+    T::fields();
+};
 
 template <class T> struct IsOptional : std::false_type {};
 template <class T> struct IsOptional<std::optional<T>> : std::true_type {};
@@ -80,7 +84,8 @@ template <class T> bool decodeValue(const Value& v, QList<T>& out, DecodeFailure
     return true;
 }
 
-template <class C, class M> bool decodeField(const Value& object, C& out, const Field<C, M>& fd, DecodeFailure& f) {
+template <class C, class M>
+bool decodeField(const Value& object, C& out, const Field<C, M>& fd, DecodeFailure& f) {
     const auto it = object.FindMember(fd.key);
     const bool missing = it == object.MemberEnd();
     const bool null = !missing && it->value.IsNull();
@@ -179,7 +184,8 @@ template <class T> bool encodeValue(QByteArray& out, const QList<T>& v) {
     return true;
 }
 
-template <class C, class M> bool encodeField(QByteArray& out, const C& record, const Field<C, M>& fd, bool& first) {
+template <class C, class M>
+bool encodeField(QByteArray& out, const C& record, const Field<C, M>& fd, bool& first) {
     const M& member = record.*fd.member;
     if constexpr (IsOptional<M>::value) {
         if (!member)

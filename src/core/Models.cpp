@@ -8,7 +8,7 @@ QString ServiceStatus::displayName() const {
         const char* name;
         const char* display;
     };
-    static constexpr Known known[] = {{"apache", "Apache"}, {"nginx", "Nginx"}, {"mariadb", "MariaDB"},
+    static constexpr Known known[] = {{"apache", "Apache"},   {"nginx", "Nginx"}, {"mariadb", "MariaDB"},
                                       {"php-fpm", "PHP-FPM"}, {"pm2", "PM2"},     {"mailhog", "Mailhog"},
                                       {"redis", "Redis"}};
     for (const auto& k : known)
@@ -22,13 +22,11 @@ QString ServiceStatus::iconName() const {
         const char* name;
         const char* icon;
     };
-    static constexpr Known known[] = {{"apache", "globe"},
-                                      {"nginx", "network"},
-                                      {"mariadb", "cylinder"},
-                                      {"php-fpm", "chevron.left.forwardslash.chevron.right"},
-                                      {"pm2", "gearshape.2"},
-                                      {"mailhog", "envelope"},
-                                      {"redis", "cylinder.fill"}};
+    static constexpr Known known[] = {
+        {"apache", "globe"},       {"nginx", "network"},
+        {"mariadb", "cylinder"},   {"php-fpm", "chevron.left.forwardslash.chevron.right"},
+        {"pm2", "gearshape.2"},    {"mailhog", "envelope"},
+        {"redis", "cylinder.fill"}};
     for (const auto& k : known)
         if (name == QLatin1StringView(k.name))
             return QString::fromLatin1(k.icon);

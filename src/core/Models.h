@@ -47,7 +47,8 @@ struct ServiceStatus {
         return std::make_tuple(field("name", &ServiceStatus::name), field("status", &ServiceStatus::status),
                                field("pid", &ServiceStatus::pid), field("port", &ServiceStatus::port),
                                field("uptime", &ServiceStatus::uptime), field("cpu", &ServiceStatus::cpu),
-                               field("memory", &ServiceStatus::memory), field("error", &ServiceStatus::error));
+                               field("memory", &ServiceStatus::memory),
+                               field("error", &ServiceStatus::error));
     }
     bool operator==(const ServiceStatus&) const = default;
 
@@ -65,7 +66,8 @@ struct ActivityEntry {
     QString created_at;
     static constexpr auto fields() {
         return std::make_tuple(field("id", &ActivityEntry::id), field("action", &ActivityEntry::action),
-                               field("service", &ActivityEntry::service), field("details", &ActivityEntry::details),
+                               field("service", &ActivityEntry::service),
+                               field("details", &ActivityEntry::details),
                                field("created_at", &ActivityEntry::created_at));
     }
     bool operator==(const ActivityEntry&) const = default;
@@ -75,7 +77,8 @@ struct StatusData {
     QList<ServiceStatus> services;
     std::optional<QList<ActivityEntry>> activity;
     static constexpr auto fields() {
-        return std::make_tuple(field("services", &StatusData::services), field("activity", &StatusData::activity));
+        return std::make_tuple(field("services", &StatusData::services),
+                               field("activity", &StatusData::activity));
     }
     bool operator==(const StatusData&) const = default;
 };
@@ -111,7 +114,8 @@ struct ByteUsage {
     qint64 percentUsed = 0;
     static constexpr auto fields() {
         return std::make_tuple(field("total", &ByteUsage::total), field("free", &ByteUsage::free),
-                               field("used", &ByteUsage::used), field("percentUsed", &ByteUsage::percentUsed));
+                               field("used", &ByteUsage::used),
+                               field("percentUsed", &ByteUsage::percentUsed));
     }
     bool operator==(const ByteUsage&) const = default;
 };
@@ -128,7 +132,8 @@ struct SystemInfo {
     static constexpr auto fields() {
         return std::make_tuple(field("os", &SystemInfo::os), field("cpu", &SystemInfo::cpu),
                                field("memory", &SystemInfo::memory), field("disk", &SystemInfo::disk),
-                               field("uptime", &SystemInfo::uptime), field("nodeVersion", &SystemInfo::nodeVersion));
+                               field("uptime", &SystemInfo::uptime),
+                               field("nodeVersion", &SystemInfo::nodeVersion));
     }
     bool operator==(const SystemInfo&) const = default;
 };
@@ -180,12 +185,11 @@ struct AppConfig {
     bool autoStart = false;
     QString bindAddress;
     static constexpr auto fields() {
-        return std::make_tuple(field("version", &AppConfig::version),
-                               field("defaultWebServer", &AppConfig::defaultWebServer),
-                               field("defaultPhpVersion", &AppConfig::defaultPhpVersion),
-                               field("ports", &AppConfig::ports), field("paths", &AppConfig::paths),
-                               field("autoStart", &AppConfig::autoStart),
-                               field("bindAddress", &AppConfig::bindAddress));
+        return std::make_tuple(
+            field("version", &AppConfig::version), field("defaultWebServer", &AppConfig::defaultWebServer),
+            field("defaultPhpVersion", &AppConfig::defaultPhpVersion), field("ports", &AppConfig::ports),
+            field("paths", &AppConfig::paths), field("autoStart", &AppConfig::autoStart),
+            field("bindAddress", &AppConfig::bindAddress));
     }
     bool operator==(const AppConfig&) const = default;
 };
@@ -202,12 +206,12 @@ struct Project {
     std::optional<QString> createdAt;
     std::optional<QString> updatedAt;
     static constexpr auto fields() {
-        return std::make_tuple(field("id", &Project::id), field("name", &Project::name),
-                               field("domain", &Project::domain), field("documentRoot", &Project::documentRoot),
-                               field("webServer", &Project::webServer), field("phpVersion", &Project::phpVersion),
-                               field("sslEnabled", &Project::sslEnabled),
-                               field("databaseName", &Project::databaseName),
-                               field("created_at", &Project::createdAt), field("updated_at", &Project::updatedAt));
+        return std::make_tuple(
+            field("id", &Project::id), field("name", &Project::name), field("domain", &Project::domain),
+            field("documentRoot", &Project::documentRoot), field("webServer", &Project::webServer),
+            field("phpVersion", &Project::phpVersion), field("sslEnabled", &Project::sslEnabled),
+            field("databaseName", &Project::databaseName), field("created_at", &Project::createdAt),
+            field("updated_at", &Project::updatedAt));
     }
     bool operator==(const Project&) const = default;
 };
@@ -234,7 +238,8 @@ struct ProjectListData {
     QList<Project> projects;
     qint64 count = 0;
     static constexpr auto fields() {
-        return std::make_tuple(field("projects", &ProjectListData::projects), field("count", &ProjectListData::count));
+        return std::make_tuple(field("projects", &ProjectListData::projects),
+                               field("count", &ProjectListData::count));
     }
     bool operator==(const ProjectListData&) const = default;
 };
@@ -264,7 +269,8 @@ struct ServiceStartResult {
     std::optional<qint64> pid;
     std::optional<qint64> port;
     static constexpr auto fields() {
-        return std::make_tuple(field("service", &ServiceStartResult::service), field("pid", &ServiceStartResult::pid),
+        return std::make_tuple(field("service", &ServiceStartResult::service),
+                               field("pid", &ServiceStartResult::pid),
                                field("port", &ServiceStartResult::port));
     }
     bool operator==(const ServiceStartResult&) const = default;
@@ -303,7 +309,9 @@ struct DBConnection {
 
 struct DatabaseConnectionData {
     DBConnection connection;
-    static constexpr auto fields() { return std::make_tuple(field("connection", &DatabaseConnectionData::connection)); }
+    static constexpr auto fields() {
+        return std::make_tuple(field("connection", &DatabaseConnectionData::connection));
+    }
     bool operator==(const DatabaseConnectionData&) const = default;
 };
 
@@ -331,7 +339,8 @@ struct GitCloneResult {
     QString message;
     static constexpr auto fields() {
         return std::make_tuple(field("projectName", &GitCloneResult::projectName),
-                               field("path", &GitCloneResult::path), field("message", &GitCloneResult::message));
+                               field("path", &GitCloneResult::path),
+                               field("message", &GitCloneResult::message));
     }
     bool operator==(const GitCloneResult&) const = default;
 };
@@ -340,7 +349,8 @@ struct CMSInstallRequest {
     QString cms;
     QString name;
     static constexpr auto fields() {
-        return std::make_tuple(field("cms", &CMSInstallRequest::cms), field("name", &CMSInstallRequest::name));
+        return std::make_tuple(field("cms", &CMSInstallRequest::cms),
+                               field("name", &CMSInstallRequest::name));
     }
     bool operator==(const CMSInstallRequest&) const = default;
 };
@@ -352,7 +362,8 @@ struct CMSInstallResult {
     QString message;
     static constexpr auto fields() {
         return std::make_tuple(field("cms", &CMSInstallResult::cms), field("name", &CMSInstallResult::name),
-                               field("path", &CMSInstallResult::path), field("message", &CMSInstallResult::message));
+                               field("path", &CMSInstallResult::path),
+                               field("message", &CMSInstallResult::message));
     }
     bool operator==(const CMSInstallResult&) const = default;
 };
@@ -412,7 +423,9 @@ struct BackupResult {
 
 struct BackupRestoreRequest {
     QString filename;
-    static constexpr auto fields() { return std::make_tuple(field("filename", &BackupRestoreRequest::filename)); }
+    static constexpr auto fields() {
+        return std::make_tuple(field("filename", &BackupRestoreRequest::filename));
+    }
     bool operator==(const BackupRestoreRequest&) const = default;
 };
 

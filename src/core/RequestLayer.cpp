@@ -57,8 +57,8 @@ QNetworkAccessManager* sharedNetworkManager() {
 QCoro::Task<Result<QByteArray>> sendRequest(QNetworkRequest request, QByteArray method,
                                             std::optional<QByteArray> body) {
     QNetworkAccessManager* manager = sharedNetworkManager();
-    QNetworkReply* reply =
-        body ? manager->sendCustomRequest(request, method, *body) : manager->sendCustomRequest(request, method);
+    QNetworkReply* reply = body ? manager->sendCustomRequest(request, method, *body)
+                                : manager->sendCustomRequest(request, method);
     // Deleted later: the coroutine resumes inside the reply's own finished() signal.
     const std::unique_ptr<QNetworkReply, LaterDeleter> guard(reply);
 

@@ -18,9 +18,10 @@ PlatformProfile macProfile() {
     p.name = QStringLiteral("macOS");
     p.loadDaemon = {QStringLiteral("/bin/launchctl"),
                     {QStringLiteral("load"), QStringLiteral("/Library/LaunchDaemons/%1.plist").arg(label)}};
-    p.terminalCommands = {{QStringLiteral("/usr/bin/open"),
-                           {QStringLiteral("-a"), QStringLiteral("/System/Applications/Utilities/Terminal.app"),
-                            QStringLiteral("%1")}}};
+    p.terminalCommands = {
+        {QStringLiteral("/usr/bin/open"),
+         {QStringLiteral("-a"), QStringLiteral("/System/Applications/Utilities/Terminal.app"),
+          QStringLiteral("%1")}}};
     return p;
 }
 
@@ -28,7 +29,8 @@ PlatformProfile linuxProfile() {
     const QString label = QString::fromLatin1(kDaemonLabel);
     PlatformProfile p;
     p.name = QStringLiteral("Linux");
-    p.loadDaemon = {QStringLiteral("systemctl"), {QStringLiteral("start"), QStringLiteral("%1.service").arg(label)}};
+    p.loadDaemon = {QStringLiteral("systemctl"),
+                    {QStringLiteral("start"), QStringLiteral("%1.service").arg(label)}};
     p.terminalCommands = {
         {QStringLiteral("x-terminal-emulator"), {QStringLiteral("-e"), QStringLiteral("%1")}},
         {QStringLiteral("gnome-terminal"), {QStringLiteral("--"), QStringLiteral("%1")}},

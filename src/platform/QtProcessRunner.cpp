@@ -21,10 +21,11 @@ QCoro::Task<void> QtProcessRunner::runAndWait(QString program, QStringList argum
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->setInputChannelMode(QProcess::ForwardedInputChannel);
     bool failedToStart = false;
-    QObject::connect(process.get(), &QProcess::errorOccurred, process.get(), [&failedToStart](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart)
-            failedToStart = true;
-    });
+    QObject::connect(process.get(), &QProcess::errorOccurred, process.get(),
+                     [&failedToStart](QProcess::ProcessError e) {
+                         if (e == QProcess::FailedToStart)
+                             failedToStart = true;
+                     });
     process->start();
     // Either finished or a start failure ends the wait.
     while (process->state() != QProcess::NotRunning && !failedToStart)

@@ -67,14 +67,16 @@ QSvgRenderer* renderer(const QString& file) {
 
 void renderInto(QPainter& p, const QString& name, const QString& file, double size) {
     renderer(file)->render(&p, QRectF(0, 0, size, size));
-    if (name.size() == 8 && name.endsWith(QStringLiteral(".circle")) && name != QStringLiteral("trash.circle")) {
+    if (name.size() == 8 && name.endsWith(QStringLiteral(".circle")) &&
+        name != QStringLiteral("trash.circle")) {
         QFont f = Theme::font(size * 0.55, QFont::DemiBold);
         p.setFont(f);
         p.setPen(Qt::black);
         p.drawText(QRectF(0, 0, size, size), Qt::AlignCenter, name.left(1).toUpper());
     } else if (name == QStringLiteral("trash.circle")) {
         const double inset = size * 0.27;
-        renderer(QStringLiteral("trash3"))->render(&p, QRectF(inset, inset, size - 2 * inset, size - 2 * inset));
+        renderer(QStringLiteral("trash3"))
+            ->render(&p, QRectF(inset, inset, size - 2 * inset, size - 2 * inset));
     }
 }
 
@@ -89,7 +91,8 @@ QString Icons::fileFor(const QString& name) {
 
 QPixmap Icons::pixmap(const QString& name, double size, const QColor& color, qreal devicePixelRatio) {
     static QHash<QString, QPixmap> cache;
-    const QString key = QStringLiteral("%1|%2|%3|%4").arg(name).arg(size).arg(color.rgba()).arg(devicePixelRatio);
+    const QString key =
+        QStringLiteral("%1|%2|%3|%4").arg(name).arg(size).arg(color.rgba()).arg(devicePixelRatio);
     if (auto it = cache.constFind(key); it != cache.cend())
         return *it;
     QString file = fileFor(name);
@@ -112,8 +115,10 @@ QPixmap Icons::pixmap(const QString& name, double size, const QColor& color, qre
     return pm;
 }
 
-void Icons::paint(QPainter& painter, const QRectF& rect, const QString& name, double size, const QColor& color) {
-    const QPixmap pm = pixmap(name, size, color, painter.device() ? painter.device()->devicePixelRatioF() : 1.0);
+void Icons::paint(QPainter& painter, const QRectF& rect, const QString& name, double size,
+                  const QColor& color) {
+    const QPixmap pm =
+        pixmap(name, size, color, painter.device() ? painter.device()->devicePixelRatioF() : 1.0);
     const QPointF topLeft(rect.center().x() - size / 2, rect.center().y() - size / 2);
     painter.drawPixmap(topLeft, pm);
 }

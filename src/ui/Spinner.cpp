@@ -52,7 +52,11 @@ void Spinner::timerEvent(QTimerEvent* event) {
     update();
 }
 
-void Spinner::showEvent(QShowEvent*) { m_timer.start(80, this); }
-void Spinner::hideEvent(QHideEvent*) { m_timer.stop(); }
+void Spinner::showEvent(QShowEvent*) {
+    m_timer.start(80, this);
+}
+void Spinner::hideEvent(QHideEvent*) {
+    m_timer.stop();
+}
 
 } // namespace brevant

@@ -12,7 +12,9 @@ QString g_mono = QStringLiteral("JetBrains Mono");
 QString g_rounded = QStringLiteral("Quicksand");
 } // namespace
 
-QColor Theme::srgb(double r, double g, double b, double opacity) { return QColor::fromRgbF(float(r), float(g), float(b), float(opacity)); }
+QColor Theme::srgb(double r, double g, double b, double opacity) {
+    return QColor::fromRgbF(float(r), float(g), float(b), float(opacity));
+}
 
 QColor Theme::withOpacity(QColor c, double opacity) {
     c.setAlphaF(float(c.alphaF() * opacity));
@@ -24,7 +26,7 @@ QColor Theme::serviceColor(const QString& name) {
         const char* name;
         double r, g, b;
     };
-    static constexpr Accent accents[] = {{"apache", 0.75, 0.30, 0.30}, {"nginx", 0.20, 0.60, 0.45},
+    static constexpr Accent accents[] = {{"apache", 0.75, 0.30, 0.30},  {"nginx", 0.20, 0.60, 0.45},
                                          {"mariadb", 0.30, 0.45, 0.70}, {"php-fpm", 0.50, 0.40, 0.65},
                                          {"pm2", 0.25, 0.55, 0.65},     {"mailhog", 0.75, 0.55, 0.20},
                                          {"redis", 0.70, 0.30, 0.30}};
@@ -34,20 +36,46 @@ QColor Theme::serviceColor(const QString& name) {
     return secondary();
 }
 
-QColor Theme::primary() { return QApplication::palette().color(QPalette::WindowText); }
-QColor Theme::secondary() { return QApplication::palette().color(QPalette::PlaceholderText); }
-QColor Theme::accent() { return QApplication::palette().color(QPalette::Highlight); }
-QColor Theme::windowBackground() { return QApplication::palette().color(QPalette::Window); }
-QColor Theme::controlBackground() { return QApplication::palette().color(QPalette::Button); }
-QColor Theme::textBackground() { return QApplication::palette().color(QPalette::Base); }
-QColor Theme::separator() { return g_dark ? QColor(255, 255, 255, 26) : QColor(0, 0, 0, 26); }
-QColor Theme::orange() { return g_dark ? QColor(255, 159, 10) : QColor(255, 149, 0); }
-QColor Theme::blue() { return g_dark ? QColor(10, 132, 255) : QColor(0, 122, 255); }
-QColor Theme::green() { return g_dark ? QColor(48, 209, 88) : QColor(52, 199, 89); }
-QColor Theme::red() { return g_dark ? QColor(255, 69, 58) : QColor(255, 59, 48); }
-QColor Theme::purple() { return g_dark ? QColor(191, 90, 242) : QColor(175, 82, 222); }
+QColor Theme::primary() {
+    return QApplication::palette().color(QPalette::WindowText);
+}
+QColor Theme::secondary() {
+    return QApplication::palette().color(QPalette::PlaceholderText);
+}
+QColor Theme::accent() {
+    return QApplication::palette().color(QPalette::Highlight);
+}
+QColor Theme::windowBackground() {
+    return QApplication::palette().color(QPalette::Window);
+}
+QColor Theme::controlBackground() {
+    return QApplication::palette().color(QPalette::Button);
+}
+QColor Theme::textBackground() {
+    return QApplication::palette().color(QPalette::Base);
+}
+QColor Theme::separator() {
+    return g_dark ? QColor(255, 255, 255, 26) : QColor(0, 0, 0, 26);
+}
+QColor Theme::orange() {
+    return g_dark ? QColor(255, 159, 10) : QColor(255, 149, 0);
+}
+QColor Theme::blue() {
+    return g_dark ? QColor(10, 132, 255) : QColor(0, 122, 255);
+}
+QColor Theme::green() {
+    return g_dark ? QColor(48, 209, 88) : QColor(52, 199, 89);
+}
+QColor Theme::red() {
+    return g_dark ? QColor(255, 69, 58) : QColor(255, 59, 48);
+}
+QColor Theme::purple() {
+    return g_dark ? QColor(191, 90, 242) : QColor(175, 82, 222);
+}
 
-bool Theme::isDark() { return g_dark; }
+bool Theme::isDark() {
+    return g_dark;
+}
 
 QPalette Theme::palette(bool dark) {
     QPalette p;
@@ -88,11 +116,12 @@ void Theme::loadFonts() {
     if (loaded)
         return;
     loaded = true;
-    const char* files[] = {"Inter-Regular.otf",         "Inter-Medium.otf",          "Inter-SemiBold.otf",
-                           "Inter-Bold.otf",            "Inter-Black.otf",           "JetBrainsMono-Regular.ttf",
-                           "JetBrainsMono-Medium.ttf",  "Quicksand-Bold.ttf"};
+    const char* files[] = {"Inter-Regular.otf",        "Inter-Medium.otf",  "Inter-SemiBold.otf",
+                           "Inter-Bold.otf",           "Inter-Black.otf",   "JetBrainsMono-Regular.ttf",
+                           "JetBrainsMono-Medium.ttf", "Quicksand-Bold.ttf"};
     for (const char* f : files) {
-        const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/brevant/fonts/") + QLatin1StringView(f));
+        const int id =
+            QFontDatabase::addApplicationFont(QStringLiteral(":/brevant/fonts/") + QLatin1StringView(f));
         if (id < 0)
             continue;
         const QStringList families = QFontDatabase::applicationFontFamilies(id);

@@ -38,9 +38,9 @@ public:
     static QColor serviceColor(const QString& name);
 
     // The platform's named colours, read from the application palette.
-    static QColor primary();            // label
-    static QColor secondary();          // secondary label
-    static QColor accent();             // control accent
+    static QColor primary();   // label
+    static QColor secondary(); // secondary label
+    static QColor accent();    // control accent
     static QColor windowBackground();
     static QColor controlBackground();
     static QColor textBackground();

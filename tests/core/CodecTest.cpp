@@ -24,7 +24,8 @@ private slots:
     }
 
     void nullOptionalIsAbsentButNullRequiredFails() {
-        const auto s = decodeText<ServiceStatus>("{\"name\":\"a\",\"status\":\"x\",\"port\":null,\"extra\":[1,2]}");
+        const auto s =
+            decodeText<ServiceStatus>("{\"name\":\"a\",\"status\":\"x\",\"port\":null,\"extra\":[1,2]}");
         QVERIFY(s);
         QVERIFY(!s->port);
         QString why;
@@ -34,7 +35,8 @@ private slots:
 
     void failureNamesTheKeyPath() {
         QString why;
-        const QByteArray body = "{\"services\":[{\"name\":\"a\",\"status\":\"running\"},{\"name\":\"b\",\"status\":\"x\"},{\"name\":\"c\"}]}";
+        const QByteArray body = "{\"services\":[{\"name\":\"a\",\"status\":\"running\"},{\"name\":\"b\","
+                                "\"status\":\"x\"},{\"name\":\"c\"}]}";
         QVERIFY(!json::decode<StatusData>(body, &why));
         QCOMPARE(why, QStringLiteral("services[2].status is missing"));
 
@@ -47,8 +49,8 @@ private slots:
 
     void activityEntryWithoutCreatedAtFailsTheWholeStatus() {
         QString why;
-        QVERIFY(!decodeText<StatusData>(
-            "{\"services\":[],\"activity\":[{\"id\":1,\"action\":\"start\"}]}", &why));
+        QVERIFY(!decodeText<StatusData>("{\"services\":[],\"activity\":[{\"id\":1,\"action\":\"start\"}]}",
+                                        &why));
         QCOMPARE(why, QStringLiteral("activity[0].created_at is missing"));
         QVERIFY(!decodeText<StatusData>("{\"activity\":[]}"));
         QVERIFY(decodeText<StatusData>("{\"services\":[]}"));
@@ -56,10 +58,12 @@ private slots:
 
     void intAcceptsOnlyWholeNumbersThatFit() {
         QVERIFY(decodeText<DBConnection>("{\"host\":\"h\",\"port\":3306,\"user\":\"u\"}"));
-        const auto big = decodeText<DBConnection>("{\"host\":\"h\",\"port\":9223372036854775807,\"user\":\"u\"}");
+        const auto big =
+            decodeText<DBConnection>("{\"host\":\"h\",\"port\":9223372036854775807,\"user\":\"u\"}");
         QVERIFY(big);
         QCOMPARE(big->port, std::numeric_limits<qint64>::max());
-        const auto neg = decodeText<DBConnection>("{\"host\":\"h\",\"port\":-9223372036854775808,\"user\":\"u\"}");
+        const auto neg =
+            decodeText<DBConnection>("{\"host\":\"h\",\"port\":-9223372036854775808,\"user\":\"u\"}");
         QVERIFY(neg);
         QCOMPARE(neg->port, std::numeric_limits<qint64>::min());
         QString why;
@@ -86,20 +90,26 @@ private slots:
     }
 
     void portConfigRedisOptionalDaemonApiRequired() {
-        const char* withoutRedis = "{\"apacheHttp\":8080,\"apacheHttps\":8443,\"nginxHttp\":8081,\"nginxHttps\":8444,"
-            "\"mariadb\":3306,\"phpFpm\":9000,\"pm2Web\":9615,\"mailhogSmtp\":1025,\"mailhogWeb\":8025,\"daemonApi\":19400}";
+        const char* withoutRedis =
+            "{\"apacheHttp\":8080,\"apacheHttps\":8443,\"nginxHttp\":8081,\"nginxHttps\":8444,"
+            "\"mariadb\":3306,\"phpFpm\":9000,\"pm2Web\":9615,\"mailhogSmtp\":1025,\"mailhogWeb\":8025,"
+            "\"daemonApi\":19400}";
         const auto ports = decodeText<PortConfig>(withoutRedis);
         QVERIFY(ports);
         QVERIFY(!ports->redis);
         QString why;
-        QVERIFY(!decodeText<PortConfig>("{\"apacheHttp\":8080,\"apacheHttps\":8443,\"nginxHttp\":8081,\"nginxHttps\":8444,"
-            "\"mariadb\":3306,\"phpFpm\":9000,\"pm2Web\":9615,\"mailhogSmtp\":1025,\"mailhogWeb\":8025}", &why));
+        QVERIFY(!decodeText<PortConfig>(
+            "{\"apacheHttp\":8080,\"apacheHttps\":8443,\"nginxHttp\":8081,\"nginxHttps\":8444,"
+            "\"mariadb\":3306,\"phpFpm\":9000,\"pm2Web\":9615,\"mailhogSmtp\":1025,\"mailhogWeb\":8025}",
+            &why));
         QCOMPARE(why, QStringLiteral("daemonApi is missing"));
     }
 
     void projectTimeStampsUseSnakeCaseKeys() {
-        const auto p = decodeText<Project>("{\"id\":\"1\",\"name\":\"n\",\"domain\":\"d.test\",\"documentRoot\":\"/w\","
-            "\"webServer\":\"nginx\",\"phpVersion\":\"8.3\",\"sslEnabled\":true,\"created_at\":\"2026-01-01\",\"updatedAt\":\"ignored\"}");
+        const auto p =
+            decodeText<Project>("{\"id\":\"1\",\"name\":\"n\",\"domain\":\"d.test\",\"documentRoot\":\"/w\","
+                                "\"webServer\":\"nginx\",\"phpVersion\":\"8.3\",\"sslEnabled\":true,"
+                                "\"created_at\":\"2026-01-01\",\"updatedAt\":\"ignored\"}");
         QVERIFY(p);
         QCOMPARE(p->createdAt, std::optional<QString>(QStringLiteral("2026-01-01")));
         QVERIFY(!p->updatedAt);
@@ -116,12 +126,19 @@ private slots:
     }
 
     void encodingKeepsDeclarationOrder() {
-        const CreateProjectRequest r{QStringLiteral("my \"site\""), QStringLiteral("site.test"), QStringLiteral("nginx"),
-                                     QStringLiteral("8.2"), false, false};
+        const CreateProjectRequest r{QStringLiteral("my \"site\""),
+                                     QStringLiteral("site.test"),
+                                     QStringLiteral("nginx"),
+                                     QStringLiteral("8.2"),
+                                     false,
+                                     false};
         QCOMPARE(*json::encode(r),
-                 QByteArray("{\"name\":\"my \\\"site\\\"\",\"domain\":\"site.test\",\"webServer\":\"nginx\",\"phpVersion\":\"8.2\","
-                            "\"sslEnabled\":false,\"createDatabase\":false}"));
-        QCOMPARE(*json::encode(GitCloneRequest{QStringLiteral("u"), std::nullopt}), QByteArray("{\"url\":\"u\"}"));
+                 QByteArray(
+                     "{\"name\":\"my "
+                     "\\\"site\\\"\",\"domain\":\"site.test\",\"webServer\":\"nginx\",\"phpVersion\":\"8.2\","
+                     "\"sslEnabled\":false,\"createDatabase\":false}"));
+        QCOMPARE(*json::encode(GitCloneRequest{QStringLiteral("u"), std::nullopt}),
+                 QByteArray("{\"url\":\"u\"}"));
         QCOMPARE(*json::encode(GitCloneRequest{QStringLiteral("u"), QStringLiteral(" ")}),
                  QByteArray("{\"url\":\"u\",\"name\":\" \"}"));
         QCOMPARE(*json::encode(EmptyRequest{}), QByteArray("{}"));
@@ -177,8 +194,9 @@ private slots:
         QVERIFY(!json::decode<ServiceStatus>("{\"name\":\"\xC3\x28\",\"status\":\"x\"}", &why));
         QVERIFY(why.contains(QStringLiteral("UTF-8")));
         QVERIFY(!json::decode<ServiceStatus>("{\"name\":\"\xED\xA0\x80\",\"status\":\"x\"}")); // a surrogate
-        QVERIFY(!json::decode<ServiceStatus>("{\"name\":\"\xC0\xAF\",\"status\":\"x\"}"));      // overlong
-        const auto ok = json::decode<ServiceStatus>("{\"name\":\"caf\xC3\xA9 \xF0\x9F\x98\x80\",\"status\":\"\\u0000\"}");
+        QVERIFY(!json::decode<ServiceStatus>("{\"name\":\"\xC0\xAF\",\"status\":\"x\"}"));     // overlong
+        const auto ok =
+            json::decode<ServiceStatus>("{\"name\":\"caf\xC3\xA9 \xF0\x9F\x98\x80\",\"status\":\"\\u0000\"}");
         QVERIFY(ok);
         QCOMPARE(ok->name, QStringLiteral("caf\u00e9 \U0001F600"));
         QCOMPARE(ok->status, QString(QChar(0)));
@@ -194,18 +212,42 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("icon");
-        QTest::newRow("apache") << "apache" << "Apache" << "globe";
-        QTest::newRow("nginx") << "nginx" << "Nginx" << "network";
-        QTest::newRow("mariadb") << "mariadb" << "MariaDB" << "cylinder";
-        QTest::newRow("php-fpm") << "php-fpm" << "PHP-FPM" << "chevron.left.forwardslash.chevron.right";
-        QTest::newRow("pm2") << "pm2" << "PM2" << "gearshape.2";
-        QTest::newRow("mailhog") << "mailhog" << "Mailhog" << "envelope";
-        QTest::newRow("redis") << "redis" << "Redis" << "cylinder.fill";
-        QTest::newRow("capital A is not apache") << "Apache" << "Apache" << "questionmark.circle";
-        QTest::newRow("memcached") << "memcached" << "Memcached" << "questionmark.circle";
-        QTest::newRow("MYSQL") << "MYSQL" << "Mysql" << "questionmark.circle";
-        QTest::newRow("two words") << "my SERVICE" << "My Service" << "questionmark.circle";
-        QTest::newRow("empty") << "" << "" << "questionmark.circle";
+        QTest::newRow("apache") << "apache"
+                                << "Apache"
+                                << "globe";
+        QTest::newRow("nginx") << "nginx"
+                               << "Nginx"
+                               << "network";
+        QTest::newRow("mariadb") << "mariadb"
+                                 << "MariaDB"
+                                 << "cylinder";
+        QTest::newRow("php-fpm") << "php-fpm"
+                                 << "PHP-FPM"
+                                 << "chevron.left.forwardslash.chevron.right";
+        QTest::newRow("pm2") << "pm2"
+                             << "PM2"
+                             << "gearshape.2";
+        QTest::newRow("mailhog") << "mailhog"
+                                 << "Mailhog"
+                                 << "envelope";
+        QTest::newRow("redis") << "redis"
+                               << "Redis"
+                               << "cylinder.fill";
+        QTest::newRow("capital A is not apache") << "Apache"
+                                                 << "Apache"
+                                                 << "questionmark.circle";
+        QTest::newRow("memcached") << "memcached"
+                                   << "Memcached"
+                                   << "questionmark.circle";
+        QTest::newRow("MYSQL") << "MYSQL"
+                               << "Mysql"
+                               << "questionmark.circle";
+        QTest::newRow("two words") << "my SERVICE"
+                                   << "My Service"
+                                   << "questionmark.circle";
+        QTest::newRow("empty") << ""
+                               << ""
+                               << "questionmark.circle";
     }
     void displayNamesAndIcons() {
         QFETCH(QString, name);

@@ -13,9 +13,12 @@ using namespace brevant;
 namespace {
 
 QByteArray mutate(QByteArray body, std::mt19937& rng) {
-    static const QByteArray pieces[] = {"{", "}", "[", "]", "\"", ",", ":", "null", "true", "-1", "1e400",
-                                        "9223372036854775808", "0.5", "\"x\"", "\\u0000", "\xff", "{}", "[]"};
-    auto pick = [&](qsizetype n) { return std::uniform_int_distribution<qsizetype>(0, std::max<qsizetype>(0, n - 1))(rng); };
+    static const QByteArray pieces[] = {"{",   "}",     "[",       "]",    "\"",    ",",
+                                        ":",   "null",  "true",    "-1",   "1e400", "9223372036854775808",
+                                        "0.5", "\"x\"", "\\u0000", "\xff", "{}",    "[]"};
+    auto pick = [&](qsizetype n) {
+        return std::uniform_int_distribution<qsizetype>(0, std::max<qsizetype>(0, n - 1))(rng);
+    };
     const int edits = 1 + int(pick(4));
     for (int e = 0; e < edits && !body.isEmpty(); ++e) {
         const qsizetype at = pick(body.size());
@@ -42,7 +45,8 @@ QByteArray mutate(QByteArray body, std::mt19937& rng) {
     return body;
 }
 
-template <class T> void exercise(const QByteArray& seed, int rounds, std::mt19937& rng, int& decoded, int& failed) {
+template <class T>
+void exercise(const QByteArray& seed, int rounds, std::mt19937& rng, int& decoded, int& failed) {
     for (int i = 0; i < rounds; ++i) {
         const QByteArray body = mutate(seed, rng);
         const Result<T> r = decodeEnvelope<T>(body);
@@ -69,8 +73,10 @@ private slots:
         for (int i = 0; i < 4; ++i) {
             if (i)
                 vhosts += ',';
-            vhosts += "{\"id\":\"p" + QByteArray::number(i) + "\",\"name\":\"site\",\"domain\":\"site.test\",\"documentRoot\":\"/w/site\","
-                      "\"webServer\":\"nginx\",\"phpVersion\":\"8.3\",\"sslEnabled\":true,\"databaseName\":\"db\",\"created_at\":\"2026-01-01T00:00:00Z\","
+            vhosts += "{\"id\":\"p" + QByteArray::number(i) +
+                      "\",\"name\":\"site\",\"domain\":\"site.test\",\"documentRoot\":\"/w/site\","
+                      "\"webServer\":\"nginx\",\"phpVersion\":\"8.3\",\"sslEnabled\":true,\"databaseName\":"
+                      "\"db\",\"created_at\":\"2026-01-01T00:00:00Z\","
                       "\"updated_at\":null}";
         }
         vhosts += "],\"count\":4}}";
@@ -79,7 +85,8 @@ private slots:
         exercise<StatusData>(status, 2500, rng, decoded, failed);
         exercise<ProjectListData>(vhosts, 2500, rng, decoded, failed);
         // Both outcomes must occur, or the mutations are not exercising anything.
-        QVERIFY2(decoded > 50 && failed > 1000, qPrintable(QStringLiteral("%1 decoded, %2 failed").arg(decoded).arg(failed)));
+        QVERIFY2(decoded > 50 && failed > 1000,
+                 qPrintable(QStringLiteral("%1 decoded, %2 failed").arg(decoded).arg(failed)));
     }
 };
 

@@ -40,7 +40,8 @@ class LauncherTest : public QObject {
     std::shared_ptr<RecordingRunner> runner;
 
     std::unique_ptr<DaemonClient> client() {
-        return std::make_unique<DaemonClient>(fastSettings(daemon->baseURL(), config->path()), runner, linuxProfile());
+        return std::make_unique<DaemonClient>(fastSettings(daemon->baseURL(), config->path()), runner,
+                                              linuxProfile());
     }
 
 private slots:
@@ -56,15 +57,18 @@ private slots:
     }
 
     void profilesAreData() {
-        QCOMPARE(macProfile().loadDaemon,
-                 (Command{"/bin/launchctl", {"load", "/Library/LaunchDaemons/dev.kelvask.brevant.daemon.plist"}}));
-        QCOMPARE(linuxProfile().loadDaemon, (Command{"systemctl", {"start", "dev.kelvask.brevant.daemon.service"}}));
+        QCOMPARE(
+            macProfile().loadDaemon,
+            (Command{"/bin/launchctl", {"load", "/Library/LaunchDaemons/dev.kelvask.brevant.daemon.plist"}}));
+        QCOMPARE(linuxProfile().loadDaemon,
+                 (Command{"systemctl", {"start", "dev.kelvask.brevant.daemon.service"}}));
 #ifdef Q_OS_LINUX
         QCOMPARE(currentProfile().name, QStringLiteral("Linux"));
 #endif
         const auto terminals = linuxProfile().terminalCommandsFor(QStringLiteral("/tmp/x.sh"));
         QCOMPARE(terminals.first(), (Command{"x-terminal-emulator", {"-e", "/tmp/x.sh"}}));
-        QCOMPARE(macProfile().terminalCommandsFor("/tmp/x.sh").first().arguments.last(), QStringLiteral("/tmp/x.sh"));
+        QCOMPARE(macProfile().terminalCommandsFor("/tmp/x.sh").first().arguments.last(),
+                 QStringLiteral("/tmp/x.sh"));
     }
 
     void answeringDaemonStartsNothing() {

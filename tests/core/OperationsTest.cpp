@@ -14,13 +14,17 @@ using namespace brevant::test;
 namespace {
 QByteArray projectJson(const char* id, const char* name) {
     return QByteArray("{\"id\":\"") + id + "\",\"name\":\"" + name + "\",\"domain\":\"" + name +
-           ".test\",\"documentRoot\":\"/w\",\"webServer\":\"apache\",\"phpVersion\":\"8.3\",\"sslEnabled\":false}";
+           ".test\",\"documentRoot\":\"/"
+           "w\",\"webServer\":\"apache\",\"phpVersion\":\"8.3\",\"sslEnabled\":false}";
 }
-const QByteArray kConfig = "{\"version\":\"1.2.0\",\"defaultWebServer\":\"nginx\",\"defaultPhpVersion\":\"8.3\","
-            "\"ports\":{\"apacheHttp\":8080,\"apacheHttps\":8443,\"nginxHttp\":8081,\"nginxHttps\":8444,\"mariadb\":3306,\"phpFpm\":9000,"
-            "\"pm2Web\":9615,\"mailhogSmtp\":1025,\"mailhogWeb\":8025,\"daemonApi\":19400,\"redis\":6379},"
-            "\"paths\":{\"wwwRoot\":\"/opt/brevant/www\",\"dataDir\":\"/d\",\"logsDir\":\"/l\",\"confDir\":\"/c\",\"binDir\":\"/b\"},"
-            "\"autoStart\":true,\"bindAddress\":\"127.0.0.1\"}";
+const QByteArray kConfig =
+    "{\"version\":\"1.2.0\",\"defaultWebServer\":\"nginx\",\"defaultPhpVersion\":\"8.3\","
+    "\"ports\":{\"apacheHttp\":8080,\"apacheHttps\":8443,\"nginxHttp\":8081,\"nginxHttps\":8444,\"mariadb\":"
+    "3306,\"phpFpm\":9000,"
+    "\"pm2Web\":9615,\"mailhogSmtp\":1025,\"mailhogWeb\":8025,\"daemonApi\":19400,\"redis\":6379},"
+    "\"paths\":{\"wwwRoot\":\"/opt/brevant/www\",\"dataDir\":\"/d\",\"logsDir\":\"/l\",\"confDir\":\"/"
+    "c\",\"binDir\":\"/b\"},"
+    "\"autoStart\":true,\"bindAddress\":\"127.0.0.1\"}";
 } // namespace
 
 class OperationsTest : public QObject {
@@ -47,10 +51,14 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<QByteArray>("path");
         QTest::addColumn<QByteArray>("data");
-        QTest::newRow("start") << "start" << QByteArray("/api/services/redis/start") << QByteArray("{\"service\":\"redis\",\"pid\":5}");
-        QTest::newRow("stop") << "stop" << QByteArray("/api/services/redis/stop") << QByteArray("{\"service\":\"redis\",\"status\":\"stopped\"}");
-        QTest::newRow("restart") << "restart" << QByteArray("/api/services/redis/restart") << QByteArray("{\"service\":\"redis\"}");
-        QTest::newRow("start-all") << "startAll" << QByteArray("/api/services/start-all") << sevenServicesJson();
+        QTest::newRow("start") << "start" << QByteArray("/api/services/redis/start")
+                               << QByteArray("{\"service\":\"redis\",\"pid\":5}");
+        QTest::newRow("stop") << "stop" << QByteArray("/api/services/redis/stop")
+                              << QByteArray("{\"service\":\"redis\",\"status\":\"stopped\"}");
+        QTest::newRow("restart") << "restart" << QByteArray("/api/services/redis/restart")
+                                 << QByteArray("{\"service\":\"redis\"}");
+        QTest::newRow("start-all") << "startAll" << QByteArray("/api/services/start-all")
+                                   << sevenServicesJson();
         QTest::newRow("stop-all") << "stopAll" << QByteArray("/api/services/stop-all") << sevenServicesJson();
     }
     void serviceActionsThenRefresh() {
@@ -89,16 +97,20 @@ private slots:
     }
 
     void logs() {
-        daemon->setData("GET", "/api/services/nginx/logs?lines=200",
-                        "{\"service\":\"nginx\",\"logPath\":\"/l/nginx.log\",\"content\":\"line 1\\nline 2\"}");
-        QCOMPARE(QCoro::waitFor(c->fetchLogs(QStringLiteral("nginx"), 200)), QStringLiteral("line 1\nline 2"));
+        daemon->setData(
+            "GET", "/api/services/nginx/logs?lines=200",
+            "{\"service\":\"nginx\",\"logPath\":\"/l/nginx.log\",\"content\":\"line 1\\nline 2\"}");
+        QCOMPARE(QCoro::waitFor(c->fetchLogs(QStringLiteral("nginx"), 200)),
+                 QStringLiteral("line 1\nline 2"));
         QCOMPARE(daemon->requests().last().target, QByteArray("/api/services/nginx/logs?lines=200"));
-        daemon->setData("GET", "/api/services/redis/logs", "{\"service\":\"redis\",\"logPath\":\"/l\",\"content\":\"\"}");
+        daemon->setData("GET", "/api/services/redis/logs",
+                        "{\"service\":\"redis\",\"logPath\":\"/l\",\"content\":\"\"}");
         QCOMPARE(QCoro::waitFor(c->fetchLogs(QStringLiteral("redis"), -3)), QString());
         QCOMPARE(daemon->requests().last().target, QByteArray("/api/services/redis/logs?lines=-3"));
         daemon->setData("GET", "/api/services/pm2/logs", "{\"service\":\"pm2\",\"content\":\"\"}");
-        QCOMPARE(QCoro::waitFor(c->fetchLogs(QStringLiteral("pm2"), 1)),
-                 QStringLiteral("Failed to load logs: The reply could not be decoded: data.logPath is missing"));
+        QCOMPARE(
+            QCoro::waitFor(c->fetchLogs(QStringLiteral("pm2"), 1)),
+            QStringLiteral("Failed to load logs: The reply could not be decoded: data.logPath is missing"));
         daemon->setReply("GET", "/api/services/php-fpm/logs", {200, "{\"success\":true}"});
         QCOMPARE(QCoro::waitFor(c->fetchLogs(QStringLiteral("php-fpm"), 1)),
                  QStringLiteral("Failed to load logs: Unknown error"));
@@ -109,7 +121,8 @@ private slots:
 
     void projectListIsReplacedInTheDaemonsOrder() {
         daemon->setData("GET", "/api/vhosts",
-                        "{\"projects\":[" + projectJson("b", "beta") + "," + projectJson("a", "alpha") + "],\"count\":99}");
+                        "{\"projects\":[" + projectJson("b", "beta") + "," + projectJson("a", "alpha") +
+                            "],\"count\":99}");
         QCoro::waitFor(c->fetchProjects());
         QCOMPARE(c->projects().size(), 2);
         QCOMPARE(c->projects().first().id, QStringLiteral("b"));
@@ -119,7 +132,8 @@ private slots:
     }
 
     void createAppendsWithoutReload() {
-        daemon->setData("GET", "/api/vhosts", "{\"projects\":[" + projectJson("a", "alpha") + "],\"count\":1}");
+        daemon->setData("GET", "/api/vhosts",
+                        "{\"projects\":[" + projectJson("a", "alpha") + "],\"count\":1}");
         QCoro::waitFor(c->fetchProjects());
         daemon->setData("POST", "/api/vhosts", projectJson("a", "again"));
         QSignalSpy spy(c.get(), &DaemonClient::projectsChanged);
@@ -129,7 +143,8 @@ private slots:
         QCOMPARE(c->projects().last().name, QStringLiteral("again"));
         QCOMPARE(daemon->count("GET", "/api/vhosts"), 1);
 
-        daemon->setReply("POST", "/api/vhosts", {409, "{\"success\":false,\"error\":{\"message\":\"exists\"}}"});
+        daemon->setReply("POST", "/api/vhosts",
+                         {409, "{\"success\":false,\"error\":{\"message\":\"exists\"}}"});
         QVERIFY(!QCoro::waitFor(c->createProject({"x", "x.test", "apache", "8.3", false, false})));
         QCOMPARE(c->projects().size(), 2);
     }
@@ -165,7 +180,8 @@ private slots:
         QCoro::waitFor(c->fetchConfig());
         QCOMPARE(c->appConfig()->version, QStringLiteral("1.2.0"));
 
-        daemon->setData("GET", "/api/databases", "{\"connection\":{\"host\":\"127.0.0.1\",\"port\":3306,\"user\":\"root\"}}");
+        daemon->setData("GET", "/api/databases",
+                        "{\"connection\":{\"host\":\"127.0.0.1\",\"port\":3306,\"user\":\"root\"}}");
         QCoro::waitFor(c->fetchDatabaseInfo());
         QCOMPARE(c->dbConnection()->user, QStringLiteral("root"));
         daemon->setData("GET", "/api/databases", "{\"connection\":{\"host\":\"db\",\"port\":3307}}");
@@ -173,13 +189,15 @@ private slots:
         QCOMPARE(c->dbConnection()->host, QStringLiteral("127.0.0.1"));
 
         QVERIFY(!c->credentials());
-        daemon->setData("GET", "/api/config/credentials", "{\"authToken\":\"t0k\",\"mariadbRootPassword\":\"pw\"}");
+        daemon->setData("GET", "/api/config/credentials",
+                        "{\"authToken\":\"t0k\",\"mariadbRootPassword\":\"pw\"}");
         QCoro::waitFor(c->fetchCredentials());
         QCOMPARE(c->credentials()->mariadbRootPassword, QStringLiteral("pw"));
     }
 
     void gitClone() {
-        daemon->setData("POST", "/api/pro/git/clone", "{\"projectName\":\"repo\",\"path\":\"/w/repo\",\"message\":\"Cloned\"}");
+        daemon->setData("POST", "/api/pro/git/clone",
+                        "{\"projectName\":\"repo\",\"path\":\"/w/repo\",\"message\":\"Cloned\"}");
         auto r = QCoro::waitFor(c->gitClone(QStringLiteral("https://example.test/u/repo.git"), std::nullopt));
         QVERIFY(r.ok());
         QCOMPARE(r.value().message, QStringLiteral("Cloned"));
@@ -195,18 +213,23 @@ private slots:
     }
 
     void cmsInstall() {
-        daemon->setData("POST", "/api/pro/cms/install", "{\"cms\":\"laravel\",\"name\":\"app\",\"path\":\"/w/app\",\"message\":\"Installed\"}");
+        daemon->setData(
+            "POST", "/api/pro/cms/install",
+            "{\"cms\":\"laravel\",\"name\":\"app\",\"path\":\"/w/app\",\"message\":\"Installed\"}");
         auto r = QCoro::waitFor(c->cmsInstall(QStringLiteral("laravel"), QStringLiteral("app")));
         QVERIFY(r.ok());
         QCOMPARE(r.value().path, QStringLiteral("/w/app"));
         QCOMPARE(daemon->requests().last().body, QByteArray("{\"cms\":\"laravel\",\"name\":\"app\"}"));
-        daemon->setReply("POST", "/api/pro/cms/install", {200, "{\"success\":false,\"error\":{\"message\":\"Name taken\"}}"});
+        daemon->setReply("POST", "/api/pro/cms/install",
+                         {200, "{\"success\":false,\"error\":{\"message\":\"Name taken\"}}"});
         r = QCoro::waitFor(c->cmsInstall(QStringLiteral("laravel"), QStringLiteral("app")));
         QCOMPARE(r.error().description, QStringLiteral("Name taken"));
     }
 
     void hostsEntries() {
-        daemon->setData("GET", "/api/pro/dns", "{\"entries\":[{\"ip\":\"127.0.0.1\",\"hostname\":\"a.test\"},{\"ip\":\"::1\",\"hostname\":\"b.test\"}]}");
+        daemon->setData("GET", "/api/pro/dns",
+                        "{\"entries\":[{\"ip\":\"127.0.0.1\",\"hostname\":\"a.test\"},{\"ip\":\"::1\","
+                        "\"hostname\":\"b.test\"}]}");
         auto list = QCoro::waitFor(c->fetchDNS());
         QVERIFY(list.ok());
         QCOMPARE(list.value().size(), 2);
@@ -214,7 +237,8 @@ private slots:
         daemon->setData("POST", "/api/pro/dns", "{\"message\":\"Added\"}");
         auto added = QCoro::waitFor(c->addDNS(QStringLiteral("127.0.0.1"), QStringLiteral("c.test")));
         QVERIFY(added.ok());
-        QCOMPARE(daemon->requests().last().body, QByteArray("{\"ip\":\"127.0.0.1\",\"hostname\":\"c.test\"}"));
+        QCOMPARE(daemon->requests().last().body,
+                 QByteArray("{\"ip\":\"127.0.0.1\",\"hostname\":\"c.test\"}"));
     }
 
     void backups() {
@@ -226,7 +250,8 @@ private slots:
         auto restored = QCoro::waitFor(c->restoreBackup(QStringLiteral("backup-1.tar.gz")));
         QCOMPARE(restored.value().message, QStringLiteral("Restored"));
         QCOMPARE(daemon->requests().last().body, QByteArray("{\"filename\":\"backup-1.tar.gz\"}"));
-        daemon->setData("GET", "/api/pro/backups", "{\"backups\":[{\"name\":\"x\",\"size\":1.5,\"created\":\"c\"}]}");
+        daemon->setData("GET", "/api/pro/backups",
+                        "{\"backups\":[{\"name\":\"x\",\"size\":1.5,\"created\":\"c\"}]}");
         auto list = QCoro::waitFor(c->fetchBackups());
         QVERIFY(!list.ok()); // a size is a whole number of bytes
     }

@@ -14,11 +14,12 @@ using namespace brevant::test;
 using namespace std::chrono_literals;
 
 namespace {
-const QByteArray kSystemInfo = "{\"os\":{\"platform\":\"linux\",\"release\":\"6.1\",\"arch\":\"x64\",\"hostname\":\"h\"},"
-            "\"cpu\":{\"model\":\"m\",\"cores\":8,\"loadAverage\":[1.5,1.0,0.9]},"
-            "\"memory\":{\"total\":17179869184,\"free\":4294967296,\"used\":12884901888,\"percentUsed\":75},"
-            "\"disk\":{\"total\":500000000000,\"free\":212000000000,\"used\":288000000000,\"percentUsed\":58},"
-            "\"uptime\":1000,\"nodeVersion\":\"v20.1.0\"}";
+const QByteArray kSystemInfo =
+    "{\"os\":{\"platform\":\"linux\",\"release\":\"6.1\",\"arch\":\"x64\",\"hostname\":\"h\"},"
+    "\"cpu\":{\"model\":\"m\",\"cores\":8,\"loadAverage\":[1.5,1.0,0.9]},"
+    "\"memory\":{\"total\":17179869184,\"free\":4294967296,\"used\":12884901888,\"percentUsed\":75},"
+    "\"disk\":{\"total\":500000000000,\"free\":212000000000,\"used\":288000000000,\"percentUsed\":58},"
+    "\"uptime\":1000,\"nodeVersion\":\"v20.1.0\"}";
 }
 
 class PollingTest : public QObject {
@@ -65,7 +66,8 @@ private slots:
         QCoro::waitFor(c->fetchStatus());
         QCoro::waitFor(c->fetchSystemInfo());
         QVERIFY(c->systemInfo());
-        daemon->setReply("GET", "/api/status", {200, "{\"success\":true,\"data\":{\"services\":[{\"name\":\"x\"}]}}"});
+        daemon->setReply("GET", "/api/status",
+                         {200, "{\"success\":true,\"data\":{\"services\":[{\"name\":\"x\"}]}}"});
         daemon->setReply("GET", "/api/system/info", {500, {}});
         QCoro::waitFor(c->fetchStatus());
         QCoro::waitFor(c->fetchSystemInfo());
@@ -124,7 +126,8 @@ private slots:
         QTest::qWait(480);
         c->stopPolling();
         // Four ticks in 480 ms at 100 ms, each its own request, none answered yet.
-        QVERIFY2(daemon->count("GET", "/api/status") >= 3, qPrintable(QString::number(daemon->count("GET", "/api/status"))));
+        QVERIFY2(daemon->count("GET", "/api/status") >= 3,
+                 qPrintable(QString::number(daemon->count("GET", "/api/status"))));
         QCOMPARE(daemon->count("GET", "/api/system/info"), 0);
     }
 

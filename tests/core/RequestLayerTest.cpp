@@ -20,8 +20,8 @@ class RequestLayerTest : public QObject {
     TempConfig* config = nullptr;
 
     std::unique_ptr<DaemonClient> client(const QString& configPath = {}) {
-        return std::make_unique<DaemonClient>(fastSettings(daemon->baseURL(), configPath.isEmpty() ? config->path() : configPath),
-                                              nullptr);
+        return std::make_unique<DaemonClient>(
+            fastSettings(daemon->baseURL(), configPath.isEmpty() ? config->path() : configPath), nullptr);
     }
     // GET /pro/backups hands its error to the caller, which makes it a clear probe of fetch().
     RequestError backupsError(DaemonClient& c) {
@@ -43,7 +43,9 @@ private slots:
     }
 
     void getCarriesTokenAndContentTypeAndNoBody() {
-        daemon->setData("GET", "/api/pro/backups", "{\"backups\":[{\"name\":\"b.tar.gz\",\"size\":10,\"created\":\"2026-12-01T10:00:00Z\"}]}");
+        daemon->setData(
+            "GET", "/api/pro/backups",
+            "{\"backups\":[{\"name\":\"b.tar.gz\",\"size\":10,\"created\":\"2026-12-01T10:00:00Z\"}]}");
         auto c = client();
         QCOMPARE(c->authToken(), QStringLiteral("s3cret"));
         QVERIFY(!c->connectionError());
@@ -78,7 +80,8 @@ private slots:
         QTest::addColumn<QString>("mentions");
         QTest::newRow("not JSON") << QByteArray("authToken=abc") << "not valid JSON";
         QTest::newRow("no token") << QByteArray("{\"port\":19400}") << "authToken is missing";
-        QTest::newRow("token not a string") << QByteArray("{\"authToken\":42}") << "authToken is not a string";
+        QTest::newRow("token not a string")
+            << QByteArray("{\"authToken\":42}") << "authToken is not a string";
         QTest::newRow("array") << QByteArray("[]") << "is not an object";
         QTest::newRow("empty") << QByteArray("") << "empty";
     }
@@ -89,7 +92,8 @@ private slots:
         auto c = client();
         QCOMPARE(c->authToken(), QString());
         QVERIFY(c->connectionError());
-        QVERIFY2(c->connectionError()->startsWith(QStringLiteral("Cannot read config: ")), qPrintable(*c->connectionError()));
+        QVERIFY2(c->connectionError()->startsWith(QStringLiteral("Cannot read config: ")),
+                 qPrintable(*c->connectionError()));
         QVERIFY2(c->connectionError()->contains(mentions), qPrintable(*c->connectionError()));
     }
 
@@ -124,18 +128,23 @@ private slots:
         QTest::addColumn<QString>("text");
         const int envelope = int(RequestError::Kind::Envelope);
         const int decoding = int(RequestError::Kind::Decoding);
-        QTest::newRow("code without message") << 200 << QByteArray("{\"success\":false,\"error\":{\"code\":\"X\"}}")
-                                              << envelope << "Unknown error";
-        QTest::newRow("message") << 200 << QByteArray("{\"success\":false,\"error\":{\"message\":\"disk full\"}}")
+        QTest::newRow("code without message")
+            << 200 << QByteArray("{\"success\":false,\"error\":{\"code\":\"X\"}}") << envelope
+            << "Unknown error";
+        QTest::newRow("message") << 200
+                                 << QByteArray("{\"success\":false,\"error\":{\"message\":\"disk full\"}}")
                                  << envelope << "disk full";
         QTest::newRow("data null") << 200 << QByteArray("{\"success\":true,\"data\":null}") << envelope
                                    << "Unknown error";
-        QTest::newRow("only success") << 200 << QByteArray("{\"success\":true}") << envelope << "Unknown error";
+        QTest::newRow("only success")
+            << 200 << QByteArray("{\"success\":true}") << envelope << "Unknown error";
         QTest::newRow("false with data") << 200 << QByteArray("{\"success\":false,\"data\":{\"backups\":[]}}")
                                          << envelope << "Unknown error";
-        QTest::newRow("204 empty") << 204 << QByteArray() << decoding << "The reply could not be decoded: the body is empty";
-        QTest::newRow("wrong data shape") << 200 << QByteArray("{\"success\":true,\"data\":{\"backups\":[{\"name\":\"x\"}]}}")
-                                          << decoding << "The reply could not be decoded: data.backups[0].size is missing";
+        QTest::newRow("204 empty") << 204 << QByteArray() << decoding
+                                   << "The reply could not be decoded: the body is empty";
+        QTest::newRow("wrong data shape")
+            << 200 << QByteArray("{\"success\":true,\"data\":{\"backups\":[{\"name\":\"x\"}]}}") << decoding
+            << "The reply could not be decoded: data.backups[0].size is missing";
         QTest::newRow("truncated JSON") << 201 << QByteArray("{\"success\":true,\"data\":{\"back") << decoding
                                         << "The reply could not be decoded: not valid JSON";
     }
@@ -165,7 +174,8 @@ private slots:
     }
 
     void timeoutIsATransportFailure() {
-        daemon->setReply("GET", "/api/pro/backups", {200, FakeDaemon::envelope("{\"backups\":[]}"), std::chrono::milliseconds(3000)});
+        daemon->setReply("GET", "/api/pro/backups",
+                         {200, FakeDaemon::envelope("{\"backups\":[]}"), std::chrono::milliseconds(3000)});
         auto s = fastSettings(daemon->baseURL(), config->path());
         s.requestTimeout = std::chrono::milliseconds(200);
         DaemonClient c(s, nullptr);
@@ -175,7 +185,8 @@ private slots:
     }
 
     void replyCutOffHalfway() {
-        FakeDaemon::Reply r{200, FakeDaemon::envelope("{\"backups\":[{\"name\":\"a\",\"size\":1,\"created\":\"x\"}]}")};
+        FakeDaemon::Reply r{
+            200, FakeDaemon::envelope("{\"backups\":[{\"name\":\"a\",\"size\":1,\"created\":\"x\"}]}")};
         r.cutOffHalfway = true;
         daemon->setReply("GET", "/api/pro/backups", r);
         auto c = client();
@@ -201,13 +212,20 @@ private slots:
     void pathSegments_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("segment");
-        QTest::newRow("plain") << "nginx" << "nginx";
-        QTest::newRow("unreserved") << "php-fpm_7.4~x" << "php-fpm_7.4~x";
-        QTest::newRow("traversal") << "../config" << "..%2Fconfig";
-        QTest::newRow("query and fragment") << "a?b#c" << "a%3Fb%23c";
-        QTest::newRow("blank and percent") << "a b%" << "a%20b%25";
-        QTest::newRow("non-ASCII") << "caf\u00e9" << "caf%C3%A9";
-        QTest::newRow("three dots are a name") << "..." << "...";
+        QTest::newRow("plain") << "nginx"
+                               << "nginx";
+        QTest::newRow("unreserved") << "php-fpm_7.4~x"
+                                    << "php-fpm_7.4~x";
+        QTest::newRow("traversal") << "../config"
+                                   << "..%2Fconfig";
+        QTest::newRow("query and fragment") << "a?b#c"
+                                            << "a%3Fb%23c";
+        QTest::newRow("blank and percent") << "a b%"
+                                           << "a%20b%25";
+        QTest::newRow("non-ASCII") << "caf\u00e9"
+                                   << "caf%C3%A9";
+        QTest::newRow("three dots are a name") << "..."
+                                               << "...";
     }
     void pathSegments() {
         QFETCH(QString, name);
@@ -244,21 +262,27 @@ private slots:
     }
 
     void postJsonSendsTheWholeBody() {
-        daemon->setData("POST", "/api/vhosts", "{\"id\":\"p1\",\"name\":\"a\",\"domain\":\"a.test\",\"documentRoot\":\"/w/a\","
-            "\"webServer\":\"nginx\",\"phpVersion\":\"8.2\",\"sslEnabled\":false}");
+        daemon->setData("POST", "/api/vhosts",
+                        "{\"id\":\"p1\",\"name\":\"a\",\"domain\":\"a.test\",\"documentRoot\":\"/w/a\","
+                        "\"webServer\":\"nginx\",\"phpVersion\":\"8.2\",\"sslEnabled\":false}");
         auto c = client();
-        QVERIFY(QCoro::waitFor(c->createProject({QStringLiteral("a"), QStringLiteral("a.test"), QStringLiteral("nginx"),
-                                                 QStringLiteral("8.2"), false, false})));
+        QVERIFY(
+            QCoro::waitFor(c->createProject({QStringLiteral("a"), QStringLiteral("a.test"),
+                                             QStringLiteral("nginx"), QStringLiteral("8.2"), false, false})));
         const auto& req = daemon->requests().first();
         QCOMPARE(req.method, QByteArray("POST"));
         QCOMPARE(req.headers.value("content-type"), QByteArray("application/json"));
-        QCOMPARE(req.body, QByteArray("{\"name\":\"a\",\"domain\":\"a.test\",\"webServer\":\"nginx\",\"phpVersion\":\"8.2\","
-                                      "\"sslEnabled\":false,\"createDatabase\":false}"));
+        QCOMPARE(
+            req.body,
+            QByteArray("{\"name\":\"a\",\"domain\":\"a.test\",\"webServer\":\"nginx\",\"phpVersion\":\"8.2\","
+                       "\"sslEnabled\":false,\"createDatabase\":false}"));
     }
 
     void concurrentRequestsEachGetTheirOwnReply() {
-        daemon->setReply("GET", "/api/pro/backups", {200, FakeDaemon::envelope("{\"backups\":[]}"), std::chrono::milliseconds(200)});
-        daemon->setData("GET", "/api/pro/dns", "{\"entries\":[{\"ip\":\"127.0.0.1\",\"hostname\":\"a.test\"}]}");
+        daemon->setReply("GET", "/api/pro/backups",
+                         {200, FakeDaemon::envelope("{\"backups\":[]}"), std::chrono::milliseconds(200)});
+        daemon->setData("GET", "/api/pro/dns",
+                        "{\"entries\":[{\"ip\":\"127.0.0.1\",\"hostname\":\"a.test\"}]}");
         auto c = client();
         auto slow = c->fetchBackups();
         auto fast = c->fetchDNS();
@@ -270,7 +294,8 @@ private slots:
     }
 
     void clientGoneWhileRequestIsOut() {
-        daemon->setReply("GET", "/api/status", {200, FakeDaemon::envelope("{\"services\":[]}"), std::chrono::milliseconds(100)});
+        daemon->setReply("GET", "/api/status",
+                         {200, FakeDaemon::envelope("{\"services\":[]}"), std::chrono::milliseconds(100)});
         auto c = client();
         auto pending = c->fetchStatus();
         c.reset(); // the window closed

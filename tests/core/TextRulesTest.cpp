@@ -71,7 +71,8 @@ private slots:
         QTest::newRow("zero cores") << QList<double>{3.0} << qint64(0) << 0;
         QTest::newRow("truncates") << QList<double>{0.999} << qint64(1) << 99;
         QTest::newRow("negative cores") << QList<double>{1.0} << qint64(-4) << -25;
-        QTest::newRow("huge negative") << QList<double>{-1e300} << qint64(1) << std::numeric_limits<int>::min();
+        QTest::newRow("huge negative")
+            << QList<double>{-1e300} << qint64(1) << std::numeric_limits<int>::min();
     }
     void cpuPercentTable() {
         QFETCH(QList<double>, load);
@@ -86,11 +87,16 @@ private slots:
     void capitalization_data() {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("out");
-        QTest::newRow("mariadb") << "mariadb" << "Mariadb";
-        QTest::newRow("NGINX") << "NGINX" << "Nginx";
-        QTest::newRow("words") << "hello  wORLD" << "Hello  World";
-        QTest::newRow("hyphen is inside a word") << "php-fpm" << "Php-fpm";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("mariadb") << "mariadb"
+                                 << "Mariadb";
+        QTest::newRow("NGINX") << "NGINX"
+                               << "Nginx";
+        QTest::newRow("words") << "hello  wORLD"
+                               << "Hello  World";
+        QTest::newRow("hyphen is inside a word") << "php-fpm"
+                                                 << "Php-fpm";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void capitalization() {
         QFETCH(QString, in);
@@ -112,7 +118,8 @@ private slots:
         QCOMPARE(names(filteredServices(s)), (QStringList{"nginx", "apache", "redis"}));
         QCOMPARE(runningCount(s), 1);
         // Only the first element of a name decides; every duplicate of the other is hidden.
-        s = {svc("nginx", "running"), svc("nginx", "stopped"), svc("apache", "stopped"), svc("apache", "running")};
+        s = {svc("nginx", "running"), svc("nginx", "stopped"), svc("apache", "stopped"),
+             svc("apache", "running")};
         QCOMPARE(names(filteredServices(s)), (QStringList{"nginx", "nginx"}));
         QCOMPARE(filteredServices({}).size(), 0);
     }

@@ -73,7 +73,9 @@ FakeDaemon::FakeDaemon(QObject* parent) : QObject(parent) {
     });
 }
 
-FakeDaemon::~FakeDaemon() { stop(); }
+FakeDaemon::~FakeDaemon() {
+    stop();
+}
 
 bool FakeDaemon::start(quint16 port) {
     if (m_server)
@@ -105,7 +107,9 @@ void FakeDaemon::stop() {
     m_connections.clear();
 }
 
-QString FakeDaemon::baseURL() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+QString FakeDaemon::baseURL() const {
+    return QStringLiteral("http://127.0.0.1:%1").arg(m_port);
+}
 
 void FakeDaemon::setReply(const QByteArray& method, const QByteArray& target, Reply reply) {
     m_replies.insert(method + ' ' + target, std::move(reply));
@@ -179,8 +183,8 @@ void FakeDaemon::onReadyRead(QTcpSocket* socket) {
 
         if (request.headers.value("upgrade").toLower() == "websocket") {
             m_handshakes.push_back(request);
-            const bool tokenOk =
-                m_webSocketToken.isEmpty() || request.headers.value("authorization") == "Bearer " + m_webSocketToken;
+            const bool tokenOk = m_webSocketToken.isEmpty() ||
+                                 request.headers.value("authorization") == "Bearer " + m_webSocketToken;
             if (m_refuseWebSockets || !tokenOk) {
                 socket->readAll();
                 socket->write("HTTP/1.1 401 Unauthorized\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
@@ -210,9 +214,10 @@ void FakeDaemon::respond(QTcpSocket* socket, const Request& request) {
     auto it = m_replies.constFind(request.method + ' ' + request.target);
     if (it == m_replies.cend())
         it = m_replies.constFind(request.method + ' ' + request.path());
-    const Reply reply = it != m_replies.cend()
-                            ? *it
-                            : Reply{404, QByteArrayLiteral("{\"success\":false,\"error\":{\"message\":\"no route\"}}")};
+    const Reply reply =
+        it != m_replies.cend()
+            ? *it
+            : Reply{404, QByteArrayLiteral("{\"success\":false,\"error\":{\"message\":\"no route\"}}")};
     QPointer<QTcpSocket> guarded(socket);
     if (reply.delay.count() > 0)
         QTimer::singleShot(reply.delay, this, [this, guarded, reply] { send(guarded, reply); });
@@ -227,7 +232,8 @@ void FakeDaemon::send(QPointer<QTcpSocket> socket, const Reply& reply) {
     head += "Content-Type: application/json\r\n";
     if (!reply.withoutLength && reply.status != 204)
         head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
-    head += reply.withoutLength || reply.cutOffHalfway ? "Connection: close\r\n" : "Connection: keep-alive\r\n";
+    head +=
+        reply.withoutLength || reply.cutOffHalfway ? "Connection: close\r\n" : "Connection: keep-alive\r\n";
     head += "\r\n";
     socket->write(head);
     if (reply.cutOffHalfway) {

@@ -29,18 +29,20 @@ public:
         int status = 200;
         QByteArray body;
         std::chrono::milliseconds delay{0};
-        bool cutOffHalfway = false;   // announce the whole body, send half, then close
-        bool withoutLength = false;   // no Content-Length: the body ends when the connection closes
+        bool cutOffHalfway = false; // announce the whole body, send half, then close
+        bool withoutLength = false; // no Content-Length: the body ends when the connection closes
     };
 
     struct Request {
         QByteArray method;
-        QByteArray target;                   // path and query, as sent
+        QByteArray target;                    // path and query, as sent
         QMap<QByteArray, QByteArray> headers; // names in lower case
         QByteArray body;
-        qint64 atMs = 0;                     // since the fixture started
+        qint64 atMs = 0; // since the fixture started
 
-        QByteArray path() const { return target.left(target.indexOf('?') < 0 ? target.size() : target.indexOf('?')); }
+        QByteArray path() const {
+            return target.left(target.indexOf('?') < 0 ? target.size() : target.indexOf('?'));
+        }
     };
 
     explicit FakeDaemon(QObject* parent = nullptr);

@@ -1,0 +1,107 @@
+#include "QtDesktopServices.h"
+
+#include "QtProcessRunner.h"
+
+#include <QGuiApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace brevant {
+
+QtDesktopServices::QtDesktopServices(PlatformProfile profile) : m_profile(std::move(profile)) {}
+
+QCoro::Task<void> QtDesktopServices::runAndWait(QString program, QStringList arguments) {
+    return defaultProcessRunner()->runAndWait(std::move(program), std::move(arguments));
+}
+
+void QtDesktopServices::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+void QtDesktopServices::openFileInTerminal(const QString& file) {
+    // The first terminal that exists and starts wins; the others are never tried.
+    for (const Command& c : m_profile.terminalCommandsFor(file)) {
+        const QString exe =
+            QFileInfo(c.program).isAbsolute() ? c.program : QStandardPaths::findExecutable(c.program);
+        if (exe.isEmpty() || !QFileInfo(exe).isExecutable())
+            continue;
+        if (QProcess::startDetached(exe, c.arguments))
+            return;
+    }
+}
+
+void QtDesktopServices::writeTextFileAtomically(const QString& path, const QString& text) {
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return;
+    f.write(text.toUtf8());
+    f.commit();
+}
+
+void QtDesktopServices::setPermissions(const QString& path, int mode) {
+    // Qt spells each POSIX bit out: owner, group and other map onto its Owner/Group/Other flags.
+    QFileDevice::Permissions p;
+    const std::pair<int, QFileDevice::Permission> bits[] = {
+        {0400, QFileDevice::ReadOwner},  {0200, QFileDevice::WriteOwner}, {0100, QFileDevice::ExeOwner},
+        {0040, QFileDevice::ReadGroup},  {0020, QFileDevice::WriteGroup}, {0010, QFileDevice::ExeGroup},
+        {0004, QFileDevice::ReadOther},  {0002, QFileDevice::WriteOther}, {0001, QFileDevice::ExeOther}};
+    for (const auto& [bit, flag] : bits)
+        if (mode & bit)
+            p |= flag;
+    // The "user" flags follow the owner's: the process is the owner of what it writes.
+    if (mode & 0400)
+        p |= QFileDevice::ReadUser;
+    if (mode & 0200)
+        p |= QFileDevice::WriteUser;
+    if (mode & 0100)
+        p |= QFileDevice::ExeUser;
+    QFile::setPermissions(path, p);
+}
+
+void QtDesktopServices::copyText(const QString& text) {
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        clipboard->clear();
+        clipboard->setText(text);
+    }
+}
+
+bool QtDesktopServices::pathExists(const QString& path) { return QFileInfo::exists(path); }
+
+void QtDesktopServices::removeFile(const QString& path) {
+    if (QFileInfo(path).isDir())
+        QDir(path).removeRecursively();
+    else
+        QFile::remove(path);
+}
+
+QString QtDesktopServices::homeDirectory() {
+    QString home = QDir::homePath();
+    while (home.size() > 1 && home.endsWith(QLatin1Char('/')))
+        home.chop(1);
+    return home;
+}
+
+void QtDesktopServices::quit() { QCoreApplication::quit(); }
+
+namespace {
+std::shared_ptr<DesktopServices>& installed() {
+    static std::shared_ptr<DesktopServices> services;
+    return services;
+}
+} // namespace
+
+DesktopServices& desktopServices() {
+    auto& services = installed();
+    if (!services)
+        services = std::make_shared<QtDesktopServices>();
+    return *services;
+}
+
+void setDesktopServices(std::shared_ptr<DesktopServices> services) { installed() = std::move(services); }
+
+} // namespace brevant
