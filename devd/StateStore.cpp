@@ -41,6 +41,16 @@ bool StateStore::prepare(QString* why) {
         if (!writeFileAtomically(dir.filePath(kMarker), note, false, why))
             return false;
     }
+    // A lock left by a stand-in that died is recognised by its process id and taken over.
+    m_lock = std::make_unique<QLockFile>(dir.filePath(QStringLiteral("state/.lock")));
+    if (!m_lock->tryLock(0)) {
+        qint64 pid = 0;
+        QString host, app;
+        m_lock->getLockInfo(&pid, &host, &app);
+        *why = QStringLiteral("%1 is in use by another brevant-devd (process %2)").arg(m_root).arg(pid);
+        m_lock.reset();
+        return false;
+    }
     return true;
 }
 

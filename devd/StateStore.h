@@ -4,8 +4,10 @@
 #include "JsonCodec.h"
 
 #include <QFile>
+#include <QLockFile>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace brevant::devd {
@@ -21,7 +23,8 @@ public:
     explicit StateStore(QString root);
 
     // Creates the folder, or takes over an empty one, or reopens one that carries the marker.
-    // Refuses any other folder: it belongs to someone else.
+    // Refuses any other folder: it belongs to someone else. Also refuses a folder that another
+    // running stand-in holds, since two writers would undo each other's changes.
     bool prepare(QString* why);
 
     const QString& root() const { return m_root; }
@@ -64,6 +67,7 @@ public:
 
 private:
     QString m_root;
+    std::unique_ptr<QLockFile> m_lock;
 };
 
 } // namespace brevant::devd

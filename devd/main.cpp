@@ -5,6 +5,7 @@
 #include "Server.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 
@@ -18,6 +19,9 @@ int main(int argc, char** argv) {
         std::fprintf(exit->exitCode == 0 ? stdout : stderr, "%s\n", qPrintable(exit->text));
         return exit->exitCode;
     }
+
+    // A refused WebSocket upgrade makes QtHttpServer warn; the request line already says 401.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.httpserver.warning=false"));
 
     brevant::devd::Server server(std::get<brevant::devd::DevdOptions>(parsed));
     QString why;

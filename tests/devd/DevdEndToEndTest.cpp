@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -80,6 +81,7 @@ class DevdEndToEndTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -109,6 +111,11 @@ private:
     std::unique_ptr<TestDaemon> m_daemon;
     std::unique_ptr<DaemonClient> m_client;
 };
+
+void DevdEndToEndTest::initTestCase() {
+    // Refused upgrades make QtHttpServer warn; the refusals are what these tests check.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.httpserver.warning=false"));
+}
 
 void DevdEndToEndTest::init() {
     m_daemon = std::make_unique<TestDaemon>();
@@ -300,6 +307,15 @@ void DevdEndToEndTest::gitCloneOfLocalRepository() {
     QCoro::waitFor(m_client->fetchProjects());
     QCOMPARE(m_client->projects().size(), 2);
     QCOMPARE(m_client->projects()[1].domain, QStringLiteral("copy.test"));
+    QCOMPARE(m_client->projects()[1].documentRoot, named.value().path);
+
+    // Two clones to one name at once: the second is refused while the first still runs.
+    auto first = m_client->gitClone(repo, QStringLiteral("twin"));
+    auto second = m_client->gitClone(repo, QStringLiteral("twin"));
+    const Result<GitCloneResult> firstDone = QCoro::waitFor(std::move(first));
+    const Result<GitCloneResult> secondDone = QCoro::waitFor(std::move(second));
+    QCOMPARE(int(firstDone.ok()) + int(secondDone.ok()), 1);
+    QCOMPARE((firstDone.ok() ? secondDone : firstDone).error().code, 409);
 
     // The same name again conflicts; a repository that is not there is git's failure.
     const Result<GitCloneResult> again = QCoro::waitFor(m_client->gitClone(repo, std::nullopt));
@@ -616,6 +632,15 @@ void DevdEndToEndTest::faultSwitches() {
     QVERIFY(socket->connected);
     QSignalSpy closed(socket->socket.get(), &QWebSocket::disconnected);
     QVERIFY(closed.wait(2000));
+
+    // The upgrade itself can be made to fail.
+    DevdOptions refusing;
+    refusing.failures.insert(QStringLiteral("/ws"), 403);
+    TestDaemon other(refusing);
+    QVERIFY2(other.start(&why), qPrintable(why));
+    const auto forbidden = openSocket(other, "/ws", "Bearer " + other.token().toUtf8());
+    QVERIFY(!forbidden->connected);
+    QVERIFY2(forbidden->error.contains(QStringLiteral("403")), qPrintable(forbidden->error));
 }
 
 void DevdEndToEndTest::requestLogNeverShowsToken() {

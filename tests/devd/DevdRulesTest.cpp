@@ -59,6 +59,7 @@ private slots:
     void configOfRealInstallationIsRefused();
     void configFolderIsRefused();
     void dataFolderOfSomeoneElseIsRefused();
+    void dataFolderHasOneWriter();
     void logTailReturnsLastLines();
 };
 
@@ -437,6 +438,18 @@ void DevdRulesTest::dataFolderOfSomeoneElseIsRefused() {
     QVERIFY(StateStore(empty.path()).prepare(&why));
     QVERIFY(QFileInfo(empty.filePath(QStringLiteral("www"))).isDir());
     QVERIFY(StateStore(empty.path()).prepare(&why));
+}
+
+void DevdRulesTest::dataFolderHasOneWriter() {
+    QTemporaryDir dir;
+    QString why;
+    auto first = std::make_unique<StateStore>(dir.path());
+    QVERIFY(first->prepare(&why));
+    StateStore second(dir.path());
+    QVERIFY(!second.prepare(&why));
+    QVERIFY2(why.contains(QStringLiteral("in use")), qPrintable(why));
+    first.reset(); // released when the first one stops
+    QVERIFY2(second.prepare(&why), qPrintable(why));
 }
 
 void DevdRulesTest::logTailReturnsLastLines() {
