@@ -6,7 +6,7 @@
 #include <QUrl>
 #include <QWebSocket>
 
-#include <QCoroTimer>
+#include "Awaitables.h"
 
 namespace brevant {
 
@@ -84,7 +84,7 @@ QCoro::Task<bool> DaemonClient::ensureDaemonRunning() {
     co_await runner->runAndWait(load.program, load.arguments);
 
     for (int i = 0; i < checks; ++i) {
-        co_await QCoro::sleepFor(interval);
+        co_await delay(interval);
         if (!self)
             co_return false;
         co_await fetchStatus();

@@ -1,6 +1,7 @@
 #include "QtProcessRunner.h"
 
-#include <QCoroSignal>
+#include "Awaitables.h"
+
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -29,7 +30,7 @@ QCoro::Task<void> QtProcessRunner::runAndWait(QString program, QStringList argum
     process->start();
     // Either finished or a start failure ends the wait.
     while (process->state() != QProcess::NotRunning && !failedToStart)
-        co_await qCoro(process.get(), &QProcess::stateChanged);
+        co_await nextSignal(process.get(), &QProcess::stateChanged);
     // The process object must not die inside its own signal emission.
     process.release()->deleteLater();
 }

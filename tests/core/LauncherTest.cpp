@@ -5,8 +5,8 @@
 #include "QtProcessRunner.h"
 #include "TestSupport.h"
 
+#include "Awaitables.h"
 #include <QCoroTask>
-#include <QCoroTimer>
 #include <QElapsedTimer>
 #include <QTest>
 
@@ -27,7 +27,7 @@ public:
         if (onRun)
             onRun();
         if (duration.count() > 0)
-            co_await QCoro::sleepFor(duration);
+            co_await delay(duration);
     }
 };
 
