@@ -2,12 +2,12 @@
 
 #include "QtProcessRunner.h"
 
-#include <QGuiApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -21,7 +21,9 @@ QCoro::Task<void> QtDesktopServices::runAndWait(QString program, QStringList arg
     return defaultProcessRunner()->runAndWait(std::move(program), std::move(arguments));
 }
 
-void QtDesktopServices::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+void QtDesktopServices::openUrl(const QUrl& url) {
+    QDesktopServices::openUrl(url);
+}
 
 void QtDesktopServices::openFileInTerminal(const QString& file) {
     // The first terminal that exists and starts wins; the others are never tried.
@@ -47,9 +49,9 @@ void QtDesktopServices::setPermissions(const QString& path, int mode) {
     // Qt spells each POSIX bit out: owner, group and other map onto its Owner/Group/Other flags.
     QFileDevice::Permissions p;
     const std::pair<int, QFileDevice::Permission> bits[] = {
-        {0400, QFileDevice::ReadOwner},  {0200, QFileDevice::WriteOwner}, {0100, QFileDevice::ExeOwner},
-        {0040, QFileDevice::ReadGroup},  {0020, QFileDevice::WriteGroup}, {0010, QFileDevice::ExeGroup},
-        {0004, QFileDevice::ReadOther},  {0002, QFileDevice::WriteOther}, {0001, QFileDevice::ExeOther}};
+        {0400, QFileDevice::ReadOwner}, {0200, QFileDevice::WriteOwner}, {0100, QFileDevice::ExeOwner},
+        {0040, QFileDevice::ReadGroup}, {0020, QFileDevice::WriteGroup}, {0010, QFileDevice::ExeGroup},
+        {0004, QFileDevice::ReadOther}, {0002, QFileDevice::WriteOther}, {0001, QFileDevice::ExeOther}};
     for (const auto& [bit, flag] : bits)
         if (mode & bit)
             p |= flag;
@@ -70,7 +72,9 @@ void QtDesktopServices::copyText(const QString& text) {
     }
 }
 
-bool QtDesktopServices::pathExists(const QString& path) { return QFileInfo::exists(path); }
+bool QtDesktopServices::pathExists(const QString& path) {
+    return QFileInfo::exists(path);
+}
 
 void QtDesktopServices::removeFile(const QString& path) {
     if (QFileInfo(path).isDir())
@@ -86,7 +90,9 @@ QString QtDesktopServices::homeDirectory() {
     return home;
 }
 
-void QtDesktopServices::quit() { QCoreApplication::quit(); }
+void QtDesktopServices::quit() {
+    QCoreApplication::quit();
+}
 
 namespace {
 std::shared_ptr<DesktopServices>& installed() {
@@ -102,6 +108,8 @@ DesktopServices& desktopServices() {
     return *services;
 }
 
-void setDesktopServices(std::shared_ptr<DesktopServices> services) { installed() = std::move(services); }
+void setDesktopServices(std::shared_ptr<DesktopServices> services) {
+    installed() = std::move(services);
+}
 
 } // namespace brevant

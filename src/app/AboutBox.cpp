@@ -1,0 +1,66 @@
+#include "AboutBox.h"
+
+#include "Theme.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace brevant {
+
+AboutBox::AboutBox(const QString& version, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("aboutBox"));
+    setWindowTitle(QStringLiteral("About Kelvask Brevant"));
+    setAccessibleName(windowTitle());
+    resize(460, 380);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(20, 20, 20, 16);
+    column->setSpacing(8);
+
+    auto* name = new QLabel(QStringLiteral("Kelvask Brevant"), this);
+    name->setFont(Theme::font(16, QFont::Bold));
+    column->addWidget(name, 0, Qt::AlignHCenter);
+    auto* versionLabel = new QLabel(QStringLiteral("Version ") + version, this);
+    versionLabel->setObjectName(QStringLiteral("aboutVersion"));
+    versionLabel->setFont(Theme::font(11));
+    column->addWidget(versionLabel, 0, Qt::AlignHCenter);
+    auto* blurb = new QLabel(QStringLiteral("Control panel for the local web-development stack.\n"
+                                            "Bundled icons and fonts, with their licences:"),
+                             this);
+    blurb->setFont(Theme::font(11));
+    blurb->setAlignment(Qt::AlignHCenter);
+    column->addWidget(blurb);
+
+    auto* text = new QPlainTextEdit(licences(), this);
+    text->setObjectName(QStringLiteral("aboutLicences"));
+    text->setAccessibleName(QStringLiteral("Licences"));
+    text->setReadOnly(true);
+    text->setFont(Theme::font(10, QFont::Normal, Theme::Design::Monospaced));
+    column->addWidget(text, 1);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->button(QDialogButtonBox::Close)->setObjectName(QStringLiteral("aboutClose"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    column->addWidget(buttons);
+}
+
+QString AboutBox::licences() {
+    QString all;
+    const QDir dir(QStringLiteral(":/brevant/licences"));
+    for (const QString& file : dir.entryList(QDir::Files, QDir::Name)) {
+        QFile f(dir.filePath(file));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        QString package = file;
+        package.chop(4); // ".txt"
+        all += QStringLiteral("== %1 ==\n\n").arg(package) + QString::fromUtf8(f.readAll()) +
+               QStringLiteral("\n\n");
+    }
+    return all;
+}
+
+} // namespace brevant

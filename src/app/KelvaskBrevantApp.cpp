@@ -1,0 +1,86 @@
+#include "KelvaskBrevantApp.h"
+
+#include "AboutBox.h"
+#include "MainWindow.h"
+#include "Theme.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenuBar>
+
+namespace brevant {
+
+KelvaskBrevantApp::KelvaskBrevantApp(QApplication& app) : QObject(&app) {
+    QApplication::setApplicationName(QStringLiteral("Kelvask Brevant"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Kelvask Brevant"));
+    QApplication::setApplicationVersion(version());
+    Theme::loadFonts();
+    Theme::applyPalette(app);
+    app.setFont(Theme::font(13));
+
+    m_newWindow = new QAction(QStringLiteral("New Window"), this);
+    m_newWindow->setObjectName(QStringLiteral("newWindowAction"));
+    m_newWindow->setShortcut(QKeySequence::New);
+    connect(m_newWindow, &QAction::triggered, this, &KelvaskBrevantApp::openMainWindow);
+
+    m_about = new QAction(QStringLiteral("About Kelvask Brevant"), this);
+    m_about->setObjectName(QStringLiteral("aboutAction"));
+    m_about->setMenuRole(QAction::AboutRole);
+    connect(m_about, &QAction::triggered, this, &KelvaskBrevantApp::showAbout);
+
+    m_quit = new QAction(QStringLiteral("Quit Kelvask Brevant"), this);
+    m_quit->setObjectName(QStringLiteral("quitAction"));
+    m_quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_quit->setMenuRole(QAction::QuitRole);
+    connect(m_quit, &QAction::triggered, this, &KelvaskBrevantApp::quit);
+}
+
+KelvaskBrevantApp::~KelvaskBrevantApp() {
+    for (const QPointer<MainWindow>& w : m_windows)
+        delete w.data();
+}
+
+QString KelvaskBrevantApp::version() {
+    return QStringLiteral(BREVANT_VERSION);
+}
+
+void KelvaskBrevantApp::addMenus(QMenuBar* bar) {
+    QMenu* appMenu = bar->addMenu(QStringLiteral("Kelvask Brevant"));
+    appMenu->addAction(m_about);
+    appMenu->addSeparator();
+    appMenu->addAction(m_quit);
+    QMenu* file = bar->addMenu(QStringLiteral("File"));
+    file->addAction(m_newWindow);
+}
+
+MainWindow* KelvaskBrevantApp::openMainWindow() {
+    auto* window = new MainWindow;
+    addMenus(window->menuBar());
+    m_windows.removeAll(nullptr);
+    m_windows.push_back(window);
+    window->show();
+    window->startUp();
+    return window;
+}
+
+QList<MainWindow*> KelvaskBrevantApp::windows() const {
+    QList<MainWindow*> open;
+    for (const QPointer<MainWindow>& w : m_windows)
+        if (w)
+            open.push_back(w);
+    return open;
+}
+
+void KelvaskBrevantApp::showAbout() {
+    auto* box = new AboutBox(version(), QApplication::activeWindow());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
+}
+
+void KelvaskBrevantApp::quit() {
+    // Closing each window first stops its polling and live channel.
+    QApplication::closeAllWindows();
+    QCoreApplication::quit();
+}
+
+} // namespace brevant

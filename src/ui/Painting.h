@@ -1,0 +1,26 @@
+#pragma once
+
+// Small drawing helpers shared by the painted widgets: rounded and capsule backgrounds, the
+// status dot with its glow, single-line text cut to its cell.
+
+#include <QColor>
+#include <QFont>
+#include <QRectF>
+#include <QString>
+
+class QPainter;
+
+namespace brevant::paint {
+
+void rounded(QPainter& p, const QRectF& rect, double radius, const QColor& fill);
+void capsule(QPainter& p, const QRectF& rect, const QColor& fill);
+// A filled circle; a visible `glow` adds a soft halo of `glowRadius` around it.
+void dot(QPainter& p, const QPointF& centre, double diameter, const QColor& fill, const QColor& glow = {},
+         double glowRadius = 0);
+// One line of text in `rect`, elided at the end when it does not fit.
+void text(QPainter& p, const QRectF& rect, const QString& text, const QFont& font, const QColor& color,
+          Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
+// The width `text` takes in `font`, rounded up.
+int textWidth(const QFont& font, const QString& text);
+
+} // namespace brevant::paint

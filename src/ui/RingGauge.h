@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QColor>
+#include <QVariantAnimation>
+#include <QWidget>
+
+namespace brevant {
+
+// A 72 × 72 ring: a faint track, an arc from the top running clockwise for min(value, 100) %,
+// and the value as "42%" in the middle. A new value moves the arc with a 0.6 s ease-in-out.
+class RingGauge : public QWidget {
+    Q_OBJECT
+public:
+    explicit RingGauge(const QColor& color, QWidget* parent = nullptr);
+
+    void setValue(int value);
+    int value() const { return m_value; }
+    // The part of the ring the arc covers now, 0..1 (moves during the animation).
+    double shownFraction() const { return m_fraction; }
+    QString valueText() const { return QString::number(m_value) + QLatin1Char('%'); }
+
+    static constexpr int kDiameter = 72;
+    static constexpr double kLineWidth = 8;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    static double fractionFor(int value);
+
+    QColor m_color;
+    int m_value = 0;
+    double m_fraction = 0;
+    QVariantAnimation m_animation;
+};
+
+} // namespace brevant

@@ -1,0 +1,166 @@
+#include "ServicesView.h"
+
+#include "BorderedButton.h"
+#include "DaemonClient.h"
+#include "DashboardView.h"
+#include "Divider.h"
+#include "GaugeView.h"
+#include "ServiceTable.h"
+#include "TextRules.h"
+#include "Theme.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace brevant {
+
+namespace {
+
+class GaugeStrip : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), Theme::withOpacity(Theme::primary(), 0.02));
+    }
+};
+
+Divider* gaugeDivider(QWidget* parent) {
+    auto* d = new Divider(Qt::Vertical, 0, parent);
+    d->setFixedHeight(90);
+    return d;
+}
+
+} // namespace
+
+ServicesView::ServicesView(DaemonClient* client, DashboardView* host, QWidget* parent)
+    : QWidget(parent), m_client(client), m_host(host) {
+    setObjectName(QStringLiteral("servicesView"));
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    auto* titleBar = new QHBoxLayout;
+    titleBar->setContentsMargins(24, 16, 24, 16);
+    auto* title = new QLabel(QStringLiteral("Services"), this);
+    title->setObjectName(QStringLiteral("servicesTitle"));
+    title->setFont(Theme::font(18, QFont::Bold));
+    titleBar->addWidget(title);
+    titleBar->addStretch(1);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
+    m_startAll = new BorderedButton(QStringLiteral("Start All"), BorderedButton::Style::Prominent, this);
+    m_startAll->setObjectName(QStringLiteral("startAllButton"));
+    m_startAll->setTint(Theme::startAllTint());
+    m_startAll->setIcon(QStringLiteral("play.fill"), 9);
+    m_startAll->setFixedSize(85, 26);
+    m_stopAll = new BorderedButton(QStringLiteral("Stop All"), BorderedButton::Style::Standard, this);
+    m_stopAll->setObjectName(QStringLiteral("stopAllButton"));
+    m_stopAll->setIcon(QStringLiteral("stop.fill"), 9);
+    m_stopAll->setFixedSize(85, 26);
+    buttons->addWidget(m_startAll);
+    buttons->addWidget(m_stopAll);
+    titleBar->addLayout(buttons);
+    column->addLayout(titleBar);
+    column->addWidget(new Divider(Qt::Horizontal, 0, this));
+
+    m_gaugeStrip = new GaugeStrip(this);
+    m_gaugeStrip->setObjectName(QStringLiteral("gaugeStrip"));
+    auto* gauges = new QHBoxLayout(m_gaugeStrip);
+    gauges->setContentsMargins(0, 20, 0, 20);
+    gauges->setSpacing(0);
+    m_cpu = new GaugeView(QStringLiteral("CPU Usage"), Theme::cpuGauge(), m_gaugeStrip);
+    m_cpu->setObjectName(QStringLiteral("cpuGauge"));
+    m_ram = new GaugeView(QStringLiteral("RAM Usage"), Theme::ramGauge(), m_gaugeStrip);
+    m_ram->setObjectName(QStringLiteral("ramGauge"));
+    m_disk = new GaugeView(QStringLiteral("Disk Usage"), Theme::diskGauge(), m_gaugeStrip);
+    m_disk->setObjectName(QStringLiteral("diskGauge"));
+    gauges->addWidget(m_cpu, 1);
+    gauges->addWidget(gaugeDivider(m_gaugeStrip), 0, Qt::AlignVCenter);
+    gauges->addWidget(m_ram, 1);
+    gauges->addWidget(gaugeDivider(m_gaugeStrip), 0, Qt::AlignVCenter);
+    gauges->addWidget(m_disk, 1);
+    column->addWidget(m_gaugeStrip);
+    m_gaugeDivider = new Divider(Qt::Horizontal, 0, this);
+    column->addWidget(m_gaugeDivider);
+
+    // Row actions start a client operation and let it run: no busy state, a second click sends
+    // a second request.
+    auto actionsFor = [client = QPointer<DaemonClient>(client), host](const QString& name) {
+        ServiceRow::Actions a;
+        a.onStart = [client, name] {
+            if (client)
+                client->startService(name);
+        };
+        a.onStop = [client, name] {
+            if (client)
+                client->stopService(name);
+        };
+        a.onRestart = [client, name] {
+            if (client)
+                client->restartService(name);
+        };
+        a.onViewLogs = [host = QPointer<DashboardView>(host), name] {
+            if (host)
+                host->showLogs(name);
+        };
+        return a;
+    };
+    m_table = new ServiceTable(actionsFor, apachePort(), this);
+    column->addWidget(m_table, 1);
+
+    connect(m_startAll, &QAbstractButton::clicked, host, &DashboardView::startAllClicked);
+    connect(m_stopAll, &QAbstractButton::clicked, host, &DashboardView::stopAllClicked);
+    connect(host, &DashboardView::busyFlagsChanged, this, &ServicesView::updateBusyFlags);
+    connect(client, &DaemonClient::servicesChanged, this, &ServicesView::updateServices);
+    connect(client, &DaemonClient::systemInfoChanged, this, &ServicesView::updateGauges);
+    connect(client, &DaemonClient::appConfigChanged, this, [this] { m_table->setApachePort(apachePort()); });
+
+    updateBusyFlags();
+    updateGauges();
+    updateServices();
+}
+
+qint64 ServicesView::apachePort() const {
+    const auto& config = m_client->appConfig();
+    return config ? config->ports.apacheHttp : 8080;
+}
+
+bool ServicesView::showsGauges() const {
+    return !m_gaugeStrip->isHidden();
+}
+
+void ServicesView::updateServices() {
+    m_table->setServices(filteredServices(m_client->services()));
+}
+
+void ServicesView::updateGauges() {
+    const auto& info = m_client->systemInfo();
+    const bool show = info.has_value();
+    if (m_gaugeStrip->isHidden() == show) {
+        m_gaugeStrip->setVisible(show);
+        m_gaugeDivider->setVisible(show);
+    }
+    if (!info)
+        return;
+    m_cpu->setFigures(cpuPercent(*info), QString::number(info->cpu.cores) + QStringLiteral(" Cores Active"),
+                      QStringLiteral("Load: ") + QString::asprintf("%.1f", firstLoadAverage(*info)));
+    m_ram->setFigures(int(info->memory.percentUsed),
+                      formatBytes(info->memory.total) + QStringLiteral(" Total"),
+                      formatBytes(info->memory.used) + QStringLiteral(" Used"));
+    m_disk->setFigures(int(info->disk.percentUsed), formatBytes(info->disk.total) + QStringLiteral(" SSD"),
+                       formatBytes(info->disk.free) + QStringLiteral(" Free"));
+}
+
+void ServicesView::updateBusyFlags() {
+    m_startAll->setEnabled(!m_host->isStartingAll());
+    m_startAll->setBusy(m_host->isStartingAll());
+    m_stopAll->setEnabled(!m_host->isStoppingAll());
+    m_stopAll->setBusy(m_host->isStoppingAll());
+}
+
+} // namespace brevant
