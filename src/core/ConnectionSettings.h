@@ -19,6 +19,6 @@ struct ConnectionSettings {
 };
 
 // Replies larger than this are refused: nothing the daemon legitimately sends comes near it.
-inline constexpr qint64 kMaxReplyBytes = 32 * 1024 * 1024;
+inline constexpr qint64 kMaxReplyBytes = qint64(32) * 1024 * 1024;
 
 } // namespace brevant

@@ -11,7 +11,7 @@ namespace brevant {
 // while a request is out is never read.
 template <class T> QCoro::Task<Result<T>> DaemonClient::fetch(QString path, QByteArray method) {
     QNetworkRequest request = makeRequest(path, method);
-    Result<QByteArray> raw = co_await sendRequest(std::move(request), std::move(method), std::nullopt);
+    Result<QByteArray> raw = co_await sendRequest(request, std::move(method), std::nullopt);
     if (!raw)
         co_return raw.error();
     co_return decodeEnvelope<T>(raw.value());
@@ -23,7 +23,7 @@ template <class T, class B> QCoro::Task<Result<T>> DaemonClient::postJSON(QStrin
         co_return RequestError::transport(QStringLiteral("The request body could not be encoded."));
     QNetworkRequest request = makeRequest(path, QByteArrayLiteral("POST"));
     Result<QByteArray> raw =
-        co_await sendRequest(std::move(request), QByteArrayLiteral("POST"), std::move(encoded));
+        co_await sendRequest(request, QByteArrayLiteral("POST"), std::move(encoded));
     if (!raw)
         co_return raw.error();
     co_return decodeEnvelope<T>(raw.value());
