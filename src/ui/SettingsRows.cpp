@@ -68,7 +68,18 @@ void ElidingValueLabel::resizeEvent(QResizeEvent* event) {
     elide();
 }
 
+void ElidingValueLabel::showEvent(QShowEvent* event) {
+    QLabel::showEvent(event);
+    elide();
+}
+
 void ElidingValueLabel::elide() {
+    // Not laid out yet: the width is meaningless until the resize that comes with showing.
+    if (!isVisible()) {
+        if (text() != m_full)
+            setText(m_full);
+        return;
+    }
     const QString shown = fontMetrics().elidedText(m_full, m_mode, contentsRect().width());
     if (shown != text())
         setText(shown);
