@@ -41,9 +41,12 @@ QByteArray methodName(QHttpServerRequest::Method m) {
     }
 }
 
+// Both headers, as QtHttpServer's parser wants them before it treats a request as an upgrade;
+// with one of them only it is an ordinary request and gets an ordinary answer.
 bool isUpgrade(const QHttpServerRequest& request) {
-    return request.value(QByteArrayLiteral("upgrade"))
-               .compare(QByteArrayLiteral("websocket"), Qt::CaseInsensitive) == 0;
+    const bool websocket = request.value(QByteArrayLiteral("upgrade"))
+                               .compare(QByteArrayLiteral("websocket"), Qt::CaseInsensitive) == 0;
+    return websocket && request.value(QByteArrayLiteral("connection")).toLower().contains("upgrade");
 }
 
 // Compares in time independent of where the texts first differ.

@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include <QTcpSocket>
 #include <QTest>
 #include <QThread>
 #include <QWebSocket>
@@ -73,6 +74,23 @@ std::unique_ptr<SocketAttempt> openSocket(const TestDaemon& d, const QString& pa
     attempt->connected = !connected.isEmpty() && s->state() == QAbstractSocket::ConnectedState;
     attempt->error = s->errorString();
     return attempt;
+}
+
+// Sends `head` as it stands on a fresh connection and returns the status of the answer (0: none).
+int statusOfRawRequest(quint16 port, const QByteArray& head) {
+    QTcpSocket socket;
+    socket.connectToHost(QStringLiteral("127.0.0.1"), port);
+    if (!socket.waitForConnected(2000))
+        return 0;
+    socket.write(head);
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray answer;
+    while (!answer.contains("\r\n") && clock.elapsed() < 3000) {
+        QTest::qWait(5);
+        answer += socket.readAll();
+    }
+    return answer.startsWith("HTTP/1.1 ") ? answer.mid(9, 3).toInt() : 0;
 }
 
 } // namespace
@@ -592,6 +610,14 @@ void DevdEndToEndTest::unknownRoutesAndMethods() {
     QCOMPARE(wrongMethod.errorCode(), std::optional<QString>(QStringLiteral("METHOD_NOT_ALLOWED")));
     QCOMPARE(m_daemon->raw("DELETE", "/api/status").status, 405);
     QCOMPARE(m_daemon->raw("POST", "/api/status").status, 405);
+
+    // Half an upgrade (no "Connection: Upgrade") is an ordinary request and is answered as one.
+    const QByteArray auth = "Authorization: Bearer " + m_daemon->token().toUtf8() + "\r\n";
+    QCOMPARE(statusOfRawRequest(m_daemon->port(),
+                                "GET /ws HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\n" + auth + "\r\n"),
+             404);
+    QCOMPARE(statusOfRawRequest(m_daemon->port(), "GET /api/status HTTP/1.1\r\nHost: x\r\n" + auth + "\r\n"),
+             200);
 }
 
 void DevdEndToEndTest::faultSwitches() {
