@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
+#include <QStaticText>
 
 namespace brevant {
 
@@ -33,20 +34,50 @@ QRect deleteRect(const QRect& row, int contentHeight) {
     return {row.right() - kPadX - kDeleteWidth + 1, top, kDeleteWidth, kDeleteWidth};
 }
 
-int badgeWidth(const QFontMetrics& fm, const QString& text) {
-    return qMin(kBadgeMaxWidth, fm.horizontalAdvance(text) + 2 * kBadgePadX);
+int badgeWidth(const QFontMetricsF& fm, const QString& text) {
+    // Rounded up from the fractional advance, or elidedText would clip a text that fits.
+    const int textWidth = qCeil(fm.horizontalAdvance(text)) + 1;
+    return qMin(kBadgeMaxWidth, textWidth + 2 * kBadgePadX);
 }
 
-void paintBadge(QPainter& p, const QRect& r, const QFontMetrics& fm, const QString& text,
-                const QColor& fill) {
+void paintCapsule(QPainter& p, const QRect& r, const QColor& fill) {
     QPainterPath capsule;
     capsule.addRoundedRect(QRectF(r), r.height() / 2.0, r.height() / 2.0);
     p.fillPath(capsule, fill);
-    p.setPen(Theme::primary());
-    const QRect inner = r.adjusted(kBadgePadX, 0, -kBadgePadX, 0);
-    p.drawText(inner, Qt::AlignCenter, fm.elidedText(text, Qt::ElideRight, inner.width()));
 }
 } // namespace
+
+const ProjectRowDelegate::Line& ProjectRowDelegate::line(const QFont& font, const QString& text,
+                                                         int maxWidth) const {
+    // Shaping and eliding are most of a row's cost; a scrolled list shows the same texts again.
+    const QString key = QString::number(font.pixelSize()) + QLatin1Char('/') +
+                        QString::number(font.weight()) + QLatin1Char('/') + QString::number(maxWidth) +
+                        QLatin1Char('/') + text;
+    if (const Line* cached = m_lines.object(key))
+        return *cached;
+    const QFontMetricsF fm(font);
+    QString shown = text;
+    qreal width = fm.horizontalAdvance(text);
+    if (width > maxWidth) {
+        shown = fm.elidedText(text, Qt::ElideRight, maxWidth);
+        width = fm.horizontalAdvance(shown);
+    }
+    auto* entry = new Line{QStaticText(shown), width};
+    entry->text.setTextFormat(Qt::PlainText);
+    entry->text.prepare(QTransform(), font);
+    m_lines.insert(key, entry);
+    return *m_lines.object(key);
+}
+
+void ProjectRowDelegate::drawLine(QPainter& p, const QFont& font, const QRect& box, const QString& text,
+                                  bool centred) const {
+    const Line& l = line(font, text, box.width());
+    const QFontMetricsF fm(font);
+    const qreal x = centred ? box.left() + (box.width() - l.width) / 2 : box.left();
+    const qreal y = box.top() + (box.height() - fm.height()) / 2;
+    p.setFont(font);
+    p.drawStaticText(QPointF(x, y), l.text);
+}
 
 ProjectRowDelegate::ProjectRowDelegate(QListView* view)
     : QStyledItemDelegate(view), m_view(view), m_nameFont(Theme::font(13, QFont::DemiBold)),
@@ -101,13 +132,16 @@ void ProjectRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const int badgeTop = centreY - badgeHeight / 2;
     const QString php = index.data(ProjectListModel::PhpBadgeRole).toString();
     const QString server = index.data(ProjectListModel::WebServerBadgeRole).toString();
-    const int phpWidth = badgeWidth(badgeMetrics, php);
-    const int serverWidth = badgeWidth(badgeMetrics, server);
+    const QFontMetricsF exactBadgeMetrics(m_badgeFont);
+    const int phpWidth = badgeWidth(exactBadgeMetrics, php);
+    const int serverWidth = badgeWidth(exactBadgeMetrics, server);
     const QRect phpRect(del.left() - kSpacing - phpWidth, badgeTop, phpWidth, badgeHeight);
     const QRect serverRect(phpRect.left() - kSpacing - serverWidth, badgeTop, serverWidth, badgeHeight);
-    p.setFont(m_badgeFont);
-    paintBadge(p, serverRect, badgeMetrics, server, Theme::withOpacity(Theme::secondary(), 0.10));
-    paintBadge(p, phpRect, badgeMetrics, php, Theme::withOpacity(Theme::purple(), 0.10));
+    paintCapsule(p, serverRect, Theme::withOpacity(Theme::secondary(), 0.10));
+    paintCapsule(p, phpRect, Theme::withOpacity(Theme::purple(), 0.10));
+    p.setPen(Theme::primary());
+    drawLine(p, m_badgeFont, serverRect.adjusted(kBadgePadX, 0, -kBadgePadX, 0), server, true);
+    drawLine(p, m_badgeFont, phpRect.adjusted(kBadgePadX, 0, -kBadgePadX, 0), php, true);
 
     // Name over domain, each on one line, elided before the badges.
     const int textLeft = iconBox.right() + 1 + kSpacing;
@@ -116,16 +150,13 @@ void ProjectRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QFontMetrics domainMetrics(m_domainFont);
     const int columnHeight = nameMetrics.height() + 2 + domainMetrics.height();
     const int columnTop = top + (contentHeight - columnHeight) / 2;
-    p.setFont(m_nameFont);
     p.setPen(Theme::primary());
-    p.drawText(QRect(textLeft, columnTop, textWidth, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-               nameMetrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, textWidth));
-    p.setFont(m_domainFont);
+    drawLine(p, m_nameFont, QRect(textLeft, columnTop, textWidth, nameMetrics.height()),
+             index.data(Qt::DisplayRole).toString(), false);
     p.setPen(Theme::blue());
-    p.drawText(QRect(textLeft, columnTop + nameMetrics.height() + 2, textWidth, domainMetrics.height()),
-               Qt::AlignLeft | Qt::AlignVCenter,
-               domainMetrics.elidedText(index.data(ProjectListModel::DomainRole).toString(), Qt::ElideRight,
-                                        textWidth));
+    drawLine(p, m_domainFont,
+             QRect(textLeft, columnTop + nameMetrics.height() + 2, textWidth, domainMetrics.height()),
+             index.data(ProjectListModel::DomainRole).toString(), false);
 
     if (index.data(ProjectListModel::DividerRole).toBool()) {
         p.setRenderHint(QPainter::Antialiasing, false);

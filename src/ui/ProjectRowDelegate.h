@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QCache>
 #include <QFont>
 #include <QPersistentModelIndex>
+#include <QStaticText>
 #include <QStyledItemDelegate>
 
 class QListView;
@@ -37,6 +39,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct Line {
+        QStaticText text; // elided to fit
+        qreal width;
+    };
+    const Line& line(const QFont& font, const QString& text, int maxWidth) const;
+    void drawLine(QPainter& p, const QFont& font, const QRect& box, const QString& text, bool centred) const;
     QModelIndex deleteUnder(const QPoint& viewportPos) const;
     void setHovered(const QModelIndex& index);
 
@@ -47,6 +55,7 @@ private:
     int m_rowHeight = 0;
     QPersistentModelIndex m_hovered;
     QPersistentModelIndex m_pressed;
+    mutable QCache<QString, Line> m_lines{2000};
 };
 
 } // namespace brevant
