@@ -1,13 +1,12 @@
 #include "SettingsView.h"
 
 #include "DaemonClient.h"
+#include "DesktopServices.h"
 #include "SectionButtons.h"
 #include "SettingsRows.h"
 #include "SettingsText.h"
 #include "Theme.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -133,9 +132,7 @@ void SettingsView::revealCredentials() {
 }
 
 void SettingsView::copy(const QString& value) {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    clipboard->setText(value);
+    desktopServices().copyText(value);
 }
 
 } // namespace brevant
