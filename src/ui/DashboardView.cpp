@@ -4,7 +4,9 @@
 #include "DaemonClient.h"
 #include "Divider.h"
 #include "LogView.h"
+#include "ProjectsView.h"
 #include "ServicesView.h"
+#include "SettingsView.h"
 #include "SidebarView.h"
 #include "Theme.h"
 
@@ -121,11 +123,11 @@ QWidget* DashboardView::buildSection(SidebarTab tab) {
     case SidebarTab::services:
         return new ServicesView(m_client.get(), this, parent);
     case SidebarTab::projects:
-        return placeholder(label(tab), parent);
+        return new ProjectsView(m_client.get(), parent);
     case SidebarTab::proTools:
         return placeholder(label(tab), parent);
     case SidebarTab::settings:
-        return placeholder(label(tab), parent);
+        return new SettingsView(m_client.get(), parent);
     }
     return placeholder(label(tab), parent);
 }
