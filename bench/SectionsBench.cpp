@@ -111,11 +111,12 @@ void BM_RequestToPaintedList(benchmark::State& state) {
     }
 }
 
-// One scroll frame: jump to a random offset and repaint the visible rows.
+// One scroll frame: jump to a random offset and repaint the visible rows, in a window of the
+// minimum size and in a tall one.
 void BM_PaintScreenful(benchmark::State& state) {
     LoadedClient loaded;
     ProjectsView view(loaded.client.get());
-    view.resize(kContent);
+    view.resize(kContent.width(), int(state.range(0)));
     view.show();
     QCoreApplication::processEvents();
     QListView* list = view.list();
@@ -136,7 +137,7 @@ BENCHMARK(BM_DecodeProjects)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildModel)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenSection)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RequestToPaintedList)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PaintScreenful)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintScreenful)->Arg(kContent.height())->Arg(1400)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
