@@ -58,6 +58,7 @@ constexpr Mapping kMappings[] = {
 };
 
 QSvgRenderer* renderer(const QString& file) {
+    Theme::ensureAssets();
     static QHash<QString, QSvgRenderer*> renderers;
     auto it = renderers.find(file);
     if (it == renderers.end())

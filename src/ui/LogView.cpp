@@ -79,6 +79,7 @@ LogView::LogView(QString serviceName, DaemonClient* client, QWidget* parent,
     column->addWidget(m_text, 1);
 
     m_wait.setSingleShot(true);
+    m_wait.setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5 % early
     connect(&m_wait, &QTimer::timeout, this, &LogView::loopTick);
     m_scroll.setTargetObject(m_text->verticalScrollBar());
     m_scroll.setPropertyName("value");

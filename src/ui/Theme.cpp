@@ -3,6 +3,11 @@
 #include <QApplication>
 #include <QFontDatabase>
 
+// Outside any namespace: the macro declares the generated function.
+static void initBrevantAssets() {
+    Q_INIT_RESOURCE(brevant_assets);
+}
+
 namespace brevant {
 
 namespace {
@@ -111,7 +116,16 @@ void Theme::applyPalette(QApplication& app) {
     app.setPalette(palette(g_dark));
 }
 
+void Theme::ensureAssets() {
+    static const bool registered = [] {
+        initBrevantAssets();
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
 void Theme::loadFonts() {
+    ensureAssets();
     static bool loaded = false;
     if (loaded)
         return;

@@ -58,6 +58,9 @@ public:
     static QPalette palette(bool dark);
     static void applyPalette(QApplication& app);
 
+    // Registers the bundled icons, fonts and licences (a static library's resources are not
+    // registered on their own). Idempotent; loadFonts() and the icons call it.
+    static void ensureAssets();
     // Loads the bundled fonts once; the views ask for fonts through font().
     static void loadFonts();
     // `size` in device-independent pixels, as the designs give point sizes.
