@@ -1,6 +1,7 @@
 #include "KelvaskBrevantApp.h"
 
 #include "AboutBox.h"
+#include "DashboardView.h"
 #include "MainWindow.h"
 #include "Theme.h"
 
@@ -10,7 +11,8 @@
 
 namespace brevant {
 
-KelvaskBrevantApp::KelvaskBrevantApp(QApplication& app) : QObject(&app) {
+KelvaskBrevantApp::KelvaskBrevantApp(QApplication& app, DashboardFactory factory)
+    : QObject(&app), m_factory(std::move(factory)) {
     QApplication::setApplicationName(QStringLiteral("Kelvask Brevant"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kelvask Brevant"));
     QApplication::setApplicationVersion(version());
@@ -54,7 +56,7 @@ void KelvaskBrevantApp::addMenus(QMenuBar* bar) {
 }
 
 MainWindow* KelvaskBrevantApp::openMainWindow() {
-    auto* window = new MainWindow;
+    auto* window = m_factory ? new MainWindow(m_factory()) : new MainWindow;
     addMenus(window->menuBar());
     m_windows.removeAll(nullptr);
     m_windows.push_back(window);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QList>
+
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
 class QAction;
 class QApplication;
@@ -10,6 +12,7 @@ class QMenuBar;
 
 namespace brevant {
 
+class DashboardView;
 class MainWindow;
 
 // The application: opens main windows (each with its own client) and carries the application
@@ -17,7 +20,10 @@ class MainWindow;
 class KelvaskBrevantApp : public QObject {
     Q_OBJECT
 public:
-    explicit KelvaskBrevantApp(QApplication& app);
+    // Builds the content of each new main window; tests hand in dashboards of their fixture.
+    using DashboardFactory = std::function<DashboardView*()>;
+
+    explicit KelvaskBrevantApp(QApplication& app, DashboardFactory factory = {});
     ~KelvaskBrevantApp() override;
 
     MainWindow* openMainWindow();
@@ -34,6 +40,7 @@ public:
 private:
     void addMenus(QMenuBar* bar);
 
+    DashboardFactory m_factory;
     QAction* m_newWindow;
     QAction* m_about;
     QAction* m_quit;

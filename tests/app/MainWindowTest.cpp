@@ -1,0 +1,138 @@
+// The main window and the application menu, offscreen, over the fixture: sizes, the pause
+// while minimised or hidden, New Window with its own client, About, closing.
+
+#include "MainWindow.h"
+#include "AboutBox.h"
+#include "DaemonClient.h"
+#include "DashboardView.h"
+#include "FakeDaemon.h"
+#include "KelvaskBrevantApp.h"
+#include "TestSupport.h"
+#include "UiTestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTest>
+
+using namespace brevant;
+using namespace brevant::test;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+    FakeDaemon* daemon = nullptr;
+    TempConfig* config = nullptr;
+    KelvaskBrevantApp* shell = nullptr;
+    QList<DaemonClient*> clients;
+
+private slots:
+    void initTestCase() { initUiTest(); }
+    void init() {
+        daemon = new FakeDaemon;
+        QVERIFY(daemon->start());
+        config = new TempConfig;
+        daemon->setData("GET", "/api/status", statusJson({{"redis", "running"}}));
+        daemon->setData("GET", "/api/system/info",
+                        systemInfoJson(8, {1.0}, 1LL << 34, 1LL << 33, 50, 1LL << 40, 1LL << 39, 50));
+        daemon->setData("GET", "/api/config", configJson(19400, 8080));
+        clients.clear();
+        shell = new KelvaskBrevantApp(*qApp, [this] {
+            auto* view = new DashboardView(makeClient(*daemon, *config));
+            clients << view->client();
+            return view;
+        });
+    }
+    void cleanup() {
+        delete shell;
+        delete daemon;
+        delete config;
+    }
+
+    void sizes() {
+        MainWindow* w = shell->openMainWindow();
+        QCOMPARE(w->dashboard()->size(), QSize(860, 540));
+        QCOMPARE(w->dashboard()->minimumSize(), QSize(820, 520));
+        w->resize(400, 300);
+        QVERIFY(w->dashboard()->width() >= 820 && w->dashboard()->height() >= 520);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Kelvask Brevant"));
+    }
+
+    void menus() {
+        MainWindow* w = shell->openMainWindow();
+        QStringList menus;
+        for (QAction* a : w->menuBar()->actions())
+            menus << a->text();
+        QCOMPARE(menus, (QStringList{"Kelvask Brevant", "File"}));
+        QCOMPARE(shell->newWindowAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+        QCOMPARE(shell->quitAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+        QCOMPARE(shell->aboutAction()->text(), QStringLiteral("About Kelvask Brevant"));
+    }
+
+    void newWindowHasItsOwnClient() {
+        MainWindow* first = shell->openMainWindow();
+        QTRY_VERIFY(clients.value(0) && clients[0]->isPolling());
+        shell->newWindowAction()->trigger();
+        QCOMPARE(shell->windows().size(), 2);
+        QCOMPARE(clients.size(), 2);
+        QVERIFY(clients[0] != clients[1]);
+        QTRY_VERIFY(clients[1]->isPolling());
+        QTRY_COMPARE(daemon->webSocketHandshakes(), 2);
+
+        // Closing one window stops only its polling.
+        QPointer<DaemonClient> second = clients[1];
+        first->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(shell->windows().size(), 1);
+        QVERIFY(second && second->isPolling());
+    }
+
+    void closingStopsPolling() {
+        MainWindow* w = shell->openMainWindow();
+        QTRY_VERIFY(clients.value(0) && clients[0]->isPolling());
+        QTRY_COMPARE(daemon->openWebSockets(), 1);
+        w->close();
+        QTRY_COMPARE(daemon->openWebSockets(), 0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(shell->windows().isEmpty());
+        const int requests = daemon->requests().size();
+        QTest::qWait(300);
+        QCOMPARE(daemon->requests().size(), requests);
+    }
+
+    void minimisedWindowDoesNotPoll() {
+        MainWindow* w = shell->openMainWindow();
+        QTRY_VERIFY(clients.value(0) && clients[0]->isPolling());
+        w->setWindowState(Qt::WindowMinimized);
+        QTRY_VERIFY(clients[0]->isPollingPaused());
+        QTest::qWait(50);
+        const int minimised = daemon->count("GET", "/api/status");
+        QTest::qWait(400);
+        QCOMPARE(daemon->count("GET", "/api/status"), minimised);
+        QCOMPARE(daemon->openWebSockets(), 1);
+        w->setWindowState(Qt::WindowNoState);
+        QTRY_VERIFY(!clients[0]->isPollingPaused());
+        QTRY_VERIFY(daemon->count("GET", "/api/status") > minimised);
+
+        w->hide();
+        QVERIFY(clients[0]->isPollingPaused());
+        w->show();
+        QVERIFY(!clients[0]->isPollingPaused());
+    }
+
+    void about() {
+        AboutBox box(KelvaskBrevantApp::version());
+        QVERIFY(box.findChild<QWidget*>("aboutVersion"));
+        QCOMPARE(KelvaskBrevantApp::version(), QStringLiteral("0.1.0"));
+        const QString licences = box.findChild<QPlainTextEdit*>("aboutLicences")->toPlainText();
+        for (const char* package :
+             {"bootstrap-icons", "fonts-inter", "fonts-jetbrains-mono", "fonts-quicksand"})
+            QVERIFY2(licences.contains(QStringLiteral("== %1 ==").arg(QLatin1StringView(package))), package);
+        QVERIFY(licences.contains(QStringLiteral("MIT")) || licences.contains(QStringLiteral("Expat")));
+        QVERIFY(licences.contains(QStringLiteral("OFL")) ||
+                licences.contains(QStringLiteral("Open Font License")));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
