@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QWidget>
 
 #include <cmath>
 
@@ -57,6 +58,13 @@ void text(QPainter& p, const QRectF& rect, const QString& s, const QFont& font, 
         fm.horizontalAdvance(s) > rect.width() ? fm.elidedText(s, Qt::ElideRight, rect.width()) : s;
     p.drawText(rect, int(alignment) | Qt::TextSingleLine, shown);
     p.restore();
+}
+
+void setOpaqueBackground(QWidget* widget, const QColor& color) {
+    QPalette pal = widget->palette();
+    pal.setColor(widget->backgroundRole(), color); // a button fills with Button, not Window
+    widget->setPalette(pal);
+    widget->setAutoFillBackground(true);
 }
 
 int textWidth(const QFont& font, const QString& s) {

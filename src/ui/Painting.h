@@ -9,6 +9,7 @@
 #include <QString>
 
 class QPainter;
+class QWidget;
 
 namespace brevant::paint {
 
@@ -22,5 +23,9 @@ void text(QPainter& p, const QRectF& rect, const QString& text, const QFont& fon
           Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
 // The width `text` takes in `font`, rounded up.
 int textWidth(const QFont& font, const QString& text);
+
+// Fills the widget with an opaque colour before it paints. Qt then repaints only the widget
+// itself when it changes, not every translucent ancestor under it.
+void setOpaqueBackground(QWidget* widget, const QColor& color);
 
 } // namespace brevant::paint

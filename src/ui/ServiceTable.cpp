@@ -62,7 +62,7 @@ ServiceTable::ServiceTable(ActionsFor actionsFor, qint64 apachePort, QWidget* pa
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->viewport()->setAutoFillBackground(false);
     auto* content = new QWidget(scroll);
-    content->setAutoFillBackground(false);
+    paint::setOpaqueBackground(content, Theme::windowBackground());
     m_column = new QVBoxLayout(content);
     m_column->setContentsMargins(0, 4, 0, 4);
     m_column->setSpacing(0);
@@ -102,6 +102,7 @@ void ServiceTable::rebuild(const QList<ServiceStatus>& services) {
     for (qsizetype i = 0; i < services.size(); ++i) {
         const ServiceStatus& s = services[i];
         auto* row = new ServiceRow(s, m_actionsFor(s.name), m_apachePort, content);
+        paint::setOpaqueBackground(row, Theme::windowBackground());
         m_column->insertWidget(at++, row);
         m_rows.push_back(row);
         // No divider under the row of the last service's name.

@@ -5,6 +5,8 @@
 #include "DashboardView.h"
 #include "Divider.h"
 #include "GaugeView.h"
+#include "Painting.h"
+#include "RingGauge.h"
 #include "ServiceTable.h"
 #include "TextRules.h"
 #include "Theme.h"
@@ -17,17 +19,6 @@
 namespace brevant {
 
 namespace {
-
-class GaugeStrip : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.fillRect(rect(), Theme::withOpacity(Theme::primary(), 0.02));
-    }
-};
 
 Divider* gaugeDivider(QWidget* parent) {
     auto* d = new Divider(Qt::Vertical, 0, parent);
@@ -68,7 +59,9 @@ ServicesView::ServicesView(DaemonClient* client, DashboardView* host, QWidget* p
     column->addLayout(titleBar);
     column->addWidget(new Divider(Qt::Horizontal, 0, this));
 
-    m_gaugeStrip = new GaugeStrip(this);
+    paint::setOpaqueBackground(this, Theme::windowBackground());
+    m_gaugeStrip = new QWidget(this);
+    paint::setOpaqueBackground(m_gaugeStrip, Theme::gaugeStripBackground());
     m_gaugeStrip->setObjectName(QStringLiteral("gaugeStrip"));
     auto* gauges = new QHBoxLayout(m_gaugeStrip);
     gauges->setContentsMargins(0, 20, 0, 20);
@@ -79,6 +72,10 @@ ServicesView::ServicesView(DaemonClient* client, DashboardView* host, QWidget* p
     m_ram->setObjectName(QStringLiteral("ramGauge"));
     m_disk = new GaugeView(QStringLiteral("Disk Usage"), Theme::diskGauge(), m_gaugeStrip);
     m_disk->setObjectName(QStringLiteral("diskGauge"));
+    for (GaugeView* g : {m_cpu, m_ram, m_disk}) {
+        paint::setOpaqueBackground(g, Theme::gaugeStripBackground());
+        paint::setOpaqueBackground(g->ring(), Theme::gaugeStripBackground());
+    }
     gauges->addWidget(m_cpu, 1);
     gauges->addWidget(gaugeDivider(m_gaugeStrip), 0, Qt::AlignVCenter);
     gauges->addWidget(m_ram, 1);

@@ -4,6 +4,7 @@
 #include "DashboardView.h"
 #include "DesktopServices.h"
 #include "Divider.h"
+#include "Painting.h"
 #include "SidebarParts.h"
 #include "TextRules.h"
 #include "Theme.h"
@@ -22,6 +23,7 @@ SidebarView::SidebarView(DaemonClient* client, DashboardView* host, QWidget* par
     setObjectName(QStringLiteral("sidebar"));
     setAccessibleName(QStringLiteral("Sidebar"));
     setFixedWidth(kWidth);
+    paint::setOpaqueBackground(this, Theme::sidebarBackground());
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -38,7 +40,7 @@ SidebarView::SidebarView(DaemonClient* client, DashboardView* host, QWidget* par
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->viewport()->setAutoFillBackground(false);
     auto* listContent = new QWidget(scroll);
-    listContent->setAutoFillBackground(false);
+    paint::setOpaqueBackground(listContent, Theme::sidebarBackground());
     m_list = new QVBoxLayout(listContent);
     m_list->setContentsMargins(10, 8, 10, 8);
     m_list->setSpacing(2);
@@ -52,6 +54,7 @@ SidebarView::SidebarView(DaemonClient* client, DashboardView* host, QWidget* par
     nav->setSpacing(2);
     for (SidebarTab tab : kAllSidebarTabs) {
         auto* item = new NavItem(label(tab), iconName(tab), this);
+        paint::setOpaqueBackground(item, Theme::sidebarBackground());
         item->setObjectName(QStringLiteral("nav-") + label(tab).remove(QLatin1Char(' ')));
         connect(item, &QAbstractButton::clicked, host, [host, tab] { host->selectTab(tab); });
         nav->addWidget(item);
@@ -68,6 +71,8 @@ SidebarView::SidebarView(DaemonClient* client, DashboardView* host, QWidget* par
     column->addWidget(new Divider(Qt::Horizontal, 12, this));
 
     m_footer = new Footer(this);
+    paint::setOpaqueBackground(m_footer, Theme::sidebarBackground());
+    paint::setOpaqueBackground(m_header, Theme::sidebarBackground());
     column->addWidget(m_footer);
 
     connect(client, &DaemonClient::servicesChanged, this, &SidebarView::updateServices);
@@ -125,6 +130,7 @@ void SidebarView::updateServices() {
         QWidget* content = m_list->parentWidget();
         for (qsizetype i = 0; i < shown.size(); ++i) {
             auto* line = new ServiceLine(shown[i], content);
+            paint::setOpaqueBackground(line, Theme::sidebarBackground());
             m_list->insertWidget(int(i), line);
             m_lines.push_back(line);
         }
@@ -137,11 +143,6 @@ void SidebarView::updateServices() {
 void SidebarView::updateSelection() {
     for (qsizetype i = 0; i < m_nav.size(); ++i)
         m_nav[i]->setSelected(kAllSidebarTabs[i] == m_host->selectedTab());
-}
-
-void SidebarView::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), Theme::withOpacity(Theme::controlBackground(), 0.5));
 }
 
 } // namespace brevant

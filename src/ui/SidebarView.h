@@ -36,9 +36,6 @@ public:
 
     static constexpr int kWidth = 210;
 
-protected:
-    void paintEvent(QPaintEvent*) override;
-
 private:
     void updateServices();
     void updateSelection();

@@ -26,6 +26,13 @@ QColor Theme::withOpacity(QColor c, double opacity) {
     return c;
 }
 
+QColor Theme::over(const QColor& top, const QColor& bottom) {
+    const double a = top.alphaF();
+    auto mix = [a](double t, double b) { return t * a + b * (1 - a); };
+    return QColor::fromRgbF(float(mix(top.redF(), bottom.redF())), float(mix(top.greenF(), bottom.greenF())),
+                            float(mix(top.blueF(), bottom.blueF())));
+}
+
 QColor Theme::serviceColor(const QString& name) {
     struct Accent {
         const char* name;

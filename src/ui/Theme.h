@@ -20,6 +20,13 @@ public:
     // sRGB components in 0..1, as the designs give them.
     static QColor srgb(double r, double g, double b, double opacity = 1.0);
     static QColor withOpacity(QColor c, double opacity);
+    // `top` drawn over the opaque `bottom`: the opaque colour a user sees.
+    static QColor over(const QColor& top, const QColor& bottom);
+    // The opaque backgrounds of the dashboard's areas (translucent fills over the window).
+    static QColor sidebarBackground() {
+        return over(withOpacity(controlBackground(), 0.5), windowBackground());
+    }
+    static QColor gaugeStripBackground() { return over(withOpacity(primary(), 0.02), windowBackground()); }
 
     // Fixed colours.
     static QColor runningGreen() { return srgb(0.20, 0.65, 0.40); }
