@@ -10,7 +10,7 @@
 namespace brevant {
 
 namespace {
-constexpr int kSpacing = 8;
+constexpr int kRingToLabels = 8;
 QFont labelFont() {
     return Theme::font(11, QFont::DemiBold);
 }
@@ -33,7 +33,7 @@ GaugeView::GaugeView(const QString& label, const QColor& color, QWidget* parent)
 }
 
 QSize GaugeView::sizeHint() const {
-    return {120, RingGauge::kDiameter + kSpacing + labelHeight() + 1 + 2 * (detailHeight() + 1)};
+    return {120, RingGauge::kDiameter + kRingToLabels + labelHeight() + 1 + 2 * (detailHeight() + 1)};
 }
 
 void GaugeView::setFigures(int value, const QString& detail, const QString& subDetail) {
@@ -52,7 +52,7 @@ void GaugeView::resizeEvent(QResizeEvent*) {
 
 void GaugeView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    int y = RingGauge::kDiameter + kSpacing;
+    int y = RingGauge::kDiameter + kRingToLabels;
     paint::text(p, QRectF(0, y, width(), labelHeight()), m_label, labelFont(), Theme::primary(),
                 Qt::AlignCenter);
     y += labelHeight() + 1;

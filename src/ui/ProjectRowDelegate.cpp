@@ -17,7 +17,7 @@ namespace brevant {
 namespace {
 constexpr int kPadX = 16;
 constexpr int kPadY = 8;
-constexpr int kSpacing = 12;
+constexpr int kItemSpacing = 12;
 constexpr int kIconBox = 24;
 constexpr double kIconSize = 16;
 constexpr int kDeleteWidth = 14;
@@ -135,8 +135,8 @@ void ProjectRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QFontMetricsF exactBadgeMetrics(m_badgeFont);
     const int phpWidth = badgeWidth(exactBadgeMetrics, php);
     const int serverWidth = badgeWidth(exactBadgeMetrics, server);
-    const QRect phpRect(del.left() - kSpacing - phpWidth, badgeTop, phpWidth, badgeHeight);
-    const QRect serverRect(phpRect.left() - kSpacing - serverWidth, badgeTop, serverWidth, badgeHeight);
+    const QRect phpRect(del.left() - kItemSpacing - phpWidth, badgeTop, phpWidth, badgeHeight);
+    const QRect serverRect(phpRect.left() - kItemSpacing - serverWidth, badgeTop, serverWidth, badgeHeight);
     paintCapsule(p, serverRect, Theme::withOpacity(Theme::secondary(), 0.10));
     paintCapsule(p, phpRect, Theme::withOpacity(Theme::purple(), 0.10));
     p.setPen(Theme::primary());
@@ -144,8 +144,8 @@ void ProjectRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     drawLine(p, m_badgeFont, phpRect.adjusted(kBadgePadX, 0, -kBadgePadX, 0), php, true);
 
     // Name over domain, each on one line, elided before the badges.
-    const int textLeft = iconBox.right() + 1 + kSpacing;
-    const int textWidth = qMax(0, serverRect.left() - kSpacing - textLeft);
+    const int textLeft = iconBox.right() + 1 + kItemSpacing;
+    const int textWidth = qMax(0, serverRect.left() - kItemSpacing - textLeft);
     const QFontMetrics nameMetrics(m_nameFont);
     const QFontMetrics domainMetrics(m_domainFont);
     const int columnHeight = nameMetrics.height() + 2 + domainMetrics.height();
