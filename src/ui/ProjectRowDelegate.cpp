@@ -80,8 +80,9 @@ void ProjectRowDelegate::drawLine(QPainter& p, const QFont& font, const QRect& b
 }
 
 ProjectRowDelegate::ProjectRowDelegate(QListView* view)
-    : QStyledItemDelegate(view), m_view(view), m_nameFont(Theme::font(13, QFont::DemiBold)),
-      m_domainFont(Theme::font(11)), m_badgeFont(Theme::font(9, QFont::Medium)) {
+    : QStyledItemDelegate(view), m_view(view), m_viewport(view->viewport()),
+      m_nameFont(Theme::font(13, QFont::DemiBold)), m_domainFont(Theme::font(11)),
+      m_badgeFont(Theme::font(9, QFont::Medium)) {
     const int textColumn = QFontMetrics(m_nameFont).height() + 2 + QFontMetrics(m_domainFont).height();
     const int badge = QFontMetrics(m_badgeFont).height() + 2 * kBadgePadY;
     const int content = qMax(textColumn, qMax(badge, int(kIconSize)));
@@ -194,7 +195,7 @@ void ProjectRowDelegate::refreshHover() {
 }
 
 bool ProjectRowDelegate::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_view->viewport())
+    if (watched != m_viewport)
         return false;
     switch (event->type()) {
     case QEvent::MouseMove:

@@ -49,6 +49,9 @@ private:
     void setHovered(const QModelIndex& index);
 
     QListView* m_view;
+    // Compared before anything else: the viewport still sends events while the view is being
+    // destroyed, when calling into the view would be undefined.
+    QWidget* m_viewport;
     QFont m_nameFont;
     QFont m_domainFont;
     QFont m_badgeFont;
