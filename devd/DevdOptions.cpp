@@ -21,13 +21,13 @@ OptionsExit bad(const QString& text) {
 }
 
 // "/api/status=500" or "status=503": the path is normalised to start with "/".
-bool addFailure(DevdOptions& options, const QString& spec) {
-    const qsizetype eq = spec.lastIndexOf(u'=');
+bool addFailure(DevdOptions& options, const QString& rule) {
+    const qsizetype eq = rule.lastIndexOf(u'=');
     if (eq <= 0)
         return false;
-    QString path = spec.left(eq);
+    QString path = rule.left(eq);
     bool ok = false;
-    const int status = spec.mid(eq + 1).toInt(&ok);
+    const int status = rule.mid(eq + 1).toInt(&ok);
     if (!ok || status < 100 || status > 599)
         return false;
     if (!path.startsWith(u'/'))
@@ -98,10 +98,10 @@ ParsedOptions parseOptions(const QStringList& arguments) {
             return bad(QStringLiteral("--delay-ms wants a number of milliseconds"));
         options.delay = std::chrono::milliseconds(ms);
     }
-    for (const QString& spec : parser.values(fail)) {
-        if (!addFailure(options, spec))
+    for (const QString& rule : parser.values(fail)) {
+        if (!addFailure(options, rule))
             return bad(
-                QStringLiteral("--fail wants PATH=STATUS with a status from 100 to 599, not %1").arg(spec));
+                QStringLiteral("--fail wants PATH=STATUS with a status from 100 to 599, not %1").arg(rule));
     }
     if (parser.isSet(closeWs)) {
         const double seconds = parser.value(closeWs).toDouble(&ok);
