@@ -10,6 +10,7 @@
 #include "UiTestSupport.h"
 
 #include <QAbstractButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace brevant;
@@ -26,12 +27,12 @@ class SidebarTest : public QObject {
     // Serves `services`, refreshes once and waits for the reply to land.
     void showServices(const QList<Svc>& services) {
         daemon->setData("GET", "/api/status", statusJson(services));
-        const int before = daemon->count("GET", "/api/status");
+        // Wait for this reply itself: an earlier one may already have made the client connected.
+        QSignalSpy applied(view->client(), &DaemonClient::servicesChanged);
         view->client()->fetchStatus();
-        QTRY_VERIFY(daemon->count("GET", "/api/status") > before);
+        QVERIFY(applied.wait(5000));
         QTRY_VERIFY(view->client()->isConnected());
         QTRY_COMPARE(sidebar()->serviceLines().size(), sidebar()->listedServices().size());
-        QTest::qWait(20);
     }
 
 private slots:
