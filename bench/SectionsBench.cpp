@@ -4,11 +4,12 @@
 
 #include "DaemonClient.h"
 #include "FakeDaemon.h"
-#include "ProjectListModel.h"
-#include "ProjectsView.h"
 #include "RequestLayer.h"
-#include "SectionsFixture.h"
-#include "Theme.h"
+#include "UiTestSupport.h"
+#include "kit/PaintedList.h"
+#include "kit/Theme.h"
+#include "projects/ProjectListModel.h"
+#include "projects/ProjectsView.h"
 
 #include <QApplication>
 #include <QCoroTask>
@@ -142,9 +143,7 @@ BENCHMARK(BM_PaintScreenful)->Arg(kContent.height())->Arg(1400)->Unit(benchmark:
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    initBrevantAssets();
-    Theme::loadFonts();
-    Theme::applyPalette(app);
+    brevant::test::initUiTest();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

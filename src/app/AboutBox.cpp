@@ -1,6 +1,6 @@
 #include "AboutBox.h"
 
-#include "Theme.h"
+#include "kit/Theme.h"
 
 #include <QDialogButtonBox>
 #include <QDir>

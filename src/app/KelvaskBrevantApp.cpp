@@ -1,9 +1,9 @@
 #include "KelvaskBrevantApp.h"
 
 #include "AboutBox.h"
-#include "DashboardView.h"
 #include "MainWindow.h"
-#include "Theme.h"
+#include "kit/Theme.h"
+#include "shell/DashboardView.h"
 
 #include <QAction>
 #include <QApplication>

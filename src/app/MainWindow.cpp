@@ -1,6 +1,6 @@
 #include "MainWindow.h"
 
-#include "DashboardView.h"
+#include "shell/DashboardView.h"
 
 #include <QCloseEvent>
 

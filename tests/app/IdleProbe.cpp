@@ -4,10 +4,10 @@
 //   brevant-idle-probe <daemon base URL> <config path> <seconds> [minimised]
 
 #include "DaemonClient.h"
-#include "DashboardView.h"
 #include "MainWindow.h"
-#include "ServiceRow.h"
 #include "UiTestSupport.h"
+#include "services/ServiceRow.h"
+#include "shell/DashboardView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

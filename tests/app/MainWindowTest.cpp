@@ -4,11 +4,9 @@
 #include "MainWindow.h"
 #include "AboutBox.h"
 #include "DaemonClient.h"
-#include "DashboardView.h"
-#include "FakeDaemon.h"
 #include "KelvaskBrevantApp.h"
-#include "TestSupport.h"
 #include "UiTestSupport.h"
+#include "shell/DashboardView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,32 +19,28 @@ using namespace brevant::test;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
-    FakeDaemon* daemon = nullptr;
-    TempConfig* config = nullptr;
+    std::unique_ptr<Fixture> f;
     KelvaskBrevantApp* shell = nullptr;
     QList<DaemonClient*> clients;
 
 private slots:
     void initTestCase() { initUiTest(); }
     void init() {
-        daemon = new FakeDaemon;
-        QVERIFY(daemon->start());
-        config = new TempConfig;
-        daemon->setData("GET", "/api/status", statusJson({{"redis", "running"}}));
-        daemon->setData("GET", "/api/system/info",
-                        systemInfoJson(8, {1.0}, 1LL << 34, 1LL << 33, 50, 1LL << 40, 1LL << 39, 50));
-        daemon->setData("GET", "/api/config", configJson(19400, 8080));
+        f = std::make_unique<Fixture>();
+        f->daemon.setData("GET", "/api/status", statusJson({{"redis", "running"}}));
+        f->daemon.setData("GET", "/api/system/info",
+                          systemInfoJson({8, {1.0}, 1LL << 34, 1LL << 33, 50, 1LL << 40, 1LL << 39, 50}));
+        f->daemon.setData("GET", "/api/config", configJson({.daemonApi = 19400, .apacheHttp = 8080}));
         clients.clear();
         shell = new KelvaskBrevantApp(*qApp, [this] {
-            auto* view = new DashboardView(makeClient(*daemon, *config));
+            auto* view = new DashboardView(f->makeClient());
             clients << view->client();
             return view;
         });
     }
     void cleanup() {
         delete shell;
-        delete daemon;
-        delete config;
+        f.reset();
     }
 
     void sizes() {
@@ -77,7 +71,7 @@ private slots:
         QCOMPARE(clients.size(), 2);
         QVERIFY(clients[0] != clients[1]);
         QTRY_VERIFY(clients[1]->isPolling());
-        QTRY_COMPARE(daemon->webSocketHandshakes(), 2);
+        QTRY_COMPARE(f->daemon.webSocketHandshakes(), 2);
 
         // Closing one window stops only its polling.
         QPointer<DaemonClient> second = clients[1];
@@ -90,14 +84,14 @@ private slots:
     void closingStopsPolling() {
         MainWindow* w = shell->openMainWindow();
         QTRY_VERIFY(clients.value(0) && clients[0]->isPolling());
-        QTRY_COMPARE(daemon->openWebSockets(), 1);
+        QTRY_COMPARE(f->daemon.openWebSockets(), 1);
         w->close();
-        QTRY_COMPARE(daemon->openWebSockets(), 0);
+        QTRY_COMPARE(f->daemon.openWebSockets(), 0);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(shell->windows().isEmpty());
-        const int requests = daemon->requests().size();
+        const int requests = f->daemon.requests().size();
         QTest::qWait(300);
-        QCOMPARE(daemon->requests().size(), requests);
+        QCOMPARE(f->daemon.requests().size(), requests);
     }
 
     void minimisedWindowDoesNotPoll() {
@@ -106,13 +100,13 @@ private slots:
         w->setWindowState(Qt::WindowMinimized);
         QTRY_VERIFY(clients[0]->isPollingPaused());
         QTest::qWait(50);
-        const int minimised = daemon->count("GET", "/api/status");
+        const int minimised = f->daemon.count("GET", "/api/status");
         QTest::qWait(400);
-        QCOMPARE(daemon->count("GET", "/api/status"), minimised);
-        QCOMPARE(daemon->openWebSockets(), 1);
+        QCOMPARE(f->daemon.count("GET", "/api/status"), minimised);
+        QCOMPARE(f->daemon.openWebSockets(), 1);
         w->setWindowState(Qt::WindowNoState);
         QTRY_VERIFY(!clients[0]->isPollingPaused());
-        QTRY_VERIFY(daemon->count("GET", "/api/status") > minimised);
+        QTRY_VERIFY(f->daemon.count("GET", "/api/status") > minimised);
 
         w->hide();
         QVERIFY(clients[0]->isPollingPaused());

@@ -26,22 +26,4 @@ ConnectionSettings fastSettings(const QString& baseURL, const QString& configPat
     return s;
 }
 
-QByteArray sevenServicesJson() {
-    return QByteArrayLiteral(
-        "{\"services\":["
-        "{\"name\":\"apache\",\"status\":\"running\",\"pid\":101,\"port\":8080,\"uptime\":360,\"cpu\":0.5,"
-        "\"memory\":52428800},"
-        "{\"name\":\"nginx\",\"status\":\"stopped\",\"port\":8081},"
-        "{\"name\":\"mariadb\",\"status\":\"running\",\"pid\":103,\"port\":3306,\"uptime\":360,\"cpu\":1.25,"
-        "\"memory\":104857600},"
-        "{\"name\":\"php-fpm\",\"status\":\"running\",\"pid\":104,\"port\":9000},"
-        "{\"name\":\"pm2\",\"status\":\"stopped\",\"port\":9615},"
-        "{\"name\":\"mailhog\",\"status\":\"running\",\"pid\":106,\"port\":8025},"
-        "{\"name\":\"redis\",\"status\":\"stopped\",\"error\":\"exited\"}],"
-        "\"activity\":["
-        "{\"id\":1,\"action\":\"start\",\"service\":\"apache\",\"created_at\":\"2026-12-09T05:00:00Z\"},"
-        "{\"id\":2,\"action\":\"stop\",\"service\":\"redis\",\"details\":\"by "
-        "user\",\"created_at\":\"2026-12-09T05:01:00Z\"}]}");
-}
-
 } // namespace brevant::test

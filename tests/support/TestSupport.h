@@ -3,6 +3,7 @@
 // Small helpers shared by the tests.
 
 #include "ConnectionSettings.h"
+#include "Json.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,8 +26,5 @@ private:
 
 // Settings for a client of the fixture: short timings so the tests stay quick.
 ConnectionSettings fastSettings(const QString& baseURL, const QString& configPath);
-
-// A /status data object with the seven known services, alternating running and stopped.
-QByteArray sevenServicesJson();
 
 } // namespace brevant::test

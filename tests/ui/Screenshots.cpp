@@ -3,11 +3,11 @@
 // Without a daemon it serves fixed figures from the in-process FakeDaemon.
 
 #include "DaemonClient.h"
-#include "DashboardView.h"
 #include "FakeDaemon.h"
-#include "LogView.h"
 #include "TestSupport.h"
 #include "UiTestSupport.h"
+#include "services/LogView.h"
+#include "shell/DashboardView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -39,8 +39,8 @@ void serveFixedFigures(FakeDaemon& daemon) {
     daemon.setData("GET", "/api/status", sevenServicesJson());
     daemon.setData(
         "GET", "/api/system/info",
-        systemInfoJson(8, {2.4, 2.1, 1.9}, 1LL << 34, 11LL << 30, 69, 500LL << 30, 212LL << 30, 58));
-    daemon.setData("GET", "/api/config", configJson(19400, 8080));
+        systemInfoJson({8, {2.4, 2.1, 1.9}, 1LL << 34, 11LL << 30, 69, 500LL << 30, 212LL << 30, 58}));
+    daemon.setData("GET", "/api/config", configJson({.daemonApi = 19400, .apacheHttp = 8080}));
     QByteArray log;
     for (int i = 0; i < 40; ++i)
         log += "2026-12-09 05:" + QByteArray::number(10 + i).rightJustified(2, '0') +

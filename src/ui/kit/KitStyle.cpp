@@ -1,0 +1,109 @@
+#include "KitStyle.h"
+
+#include "Painting.h"
+#include "Theme.h"
+
+#include <QPainter>
+#include <QStyleFactory>
+#include <QStyleOption>
+
+namespace brevant {
+
+KitStyle::KitStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+
+int KitStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const {
+    if (metric == PM_ScrollBarExtent)
+        return kScrollBarWidth;
+    if (metric == PM_ScrollBarSliderMin)
+        return 24;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+}
+
+int KitStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                        QStyleHintReturn* returnData) const {
+    // Transient bars are laid over the viewport instead of beside it.
+    if (hint == SH_ScrollBar_Transient)
+        return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+}
+
+void KitStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                             const QWidget* widget) const {
+    if (element == PE_FrameFocusRect) {
+        paint::focusRing(*painter, option->rect, 4);
+        return;
+    }
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+    if (element == PE_PanelLineEdit && (option->state & State_HasFocus) &&
+        !(widget && widget->parentWidget() && widget->parentWidget()->inherits("QComboBox")))
+        paint::focusRing(*painter, option->rect, 4);
+}
+
+void KitStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                                  QPainter* painter, const QWidget* widget) const {
+    if (control == CC_ScrollBar) {
+        const auto* bar = qstyleoption_cast<const QStyleOptionSlider*>(option);
+        if (!bar || bar->maximum <= bar->minimum)
+            return;
+        const bool active =
+            (bar->activeSubControls & SC_ScrollBarSlider) && (bar->state & (State_MouseOver | State_Sunken));
+        const QRect slider = subControlRect(CC_ScrollBar, bar, SC_ScrollBarSlider, widget);
+        const QRectF thumb = bar->orientation == Qt::Vertical ? QRectF(slider).adjusted(2, 2, -2, -2)
+                                                              : QRectF(slider).adjusted(2, 2, -2, -2);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        paint::capsule(*painter, thumb, Theme::withOpacity(Theme::primary(), active ? 0.55 : 0.35));
+        painter->restore();
+        return;
+    }
+    QProxyStyle::drawComplexControl(control, option, painter, widget);
+    if (control == CC_ComboBox && (option->state & State_HasFocus))
+        paint::focusRing(*painter, option->rect, 4);
+}
+
+QRect KitStyle::subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
+                               const QWidget* widget) const {
+    const auto* bar = qstyleoption_cast<const QStyleOptionSlider*>(option);
+    if (control != CC_ScrollBar || !bar)
+        return QProxyStyle::subControlRect(control, option, sub, widget);
+    // No arrows: the groove is the whole bar and the slider's length shows the page's share.
+    const QRect groove = bar->rect;
+    const bool vertical = bar->orientation == Qt::Vertical;
+    const int length = vertical ? groove.height() : groove.width();
+    const qint64 range = qint64(bar->maximum) - bar->minimum;
+    int sliderLength = length;
+    if (range > 0) {
+        sliderLength = int(qint64(length) * bar->pageStep / (range + bar->pageStep));
+        sliderLength = std::clamp(sliderLength, std::min(length, pixelMetric(PM_ScrollBarSliderMin)), length);
+    }
+    const int start = sliderPositionFromValue(bar->minimum, bar->maximum, bar->sliderPosition,
+                                              length - sliderLength, bar->upsideDown);
+    auto span = [&](int from, int size) {
+        return vertical ? QRect(groove.left(), groove.top() + from, groove.width(), size)
+                        : QRect(groove.left() + from, groove.top(), size, groove.height());
+    };
+    switch (sub) {
+    case SC_ScrollBarGroove:
+        return groove;
+    case SC_ScrollBarSlider:
+        return span(start, sliderLength);
+    case SC_ScrollBarSubPage:
+        return span(0, start);
+    case SC_ScrollBarAddPage:
+        return span(start + sliderLength, length - start - sliderLength);
+    default:
+        return {};
+    }
+}
+
+QStyle::SubControl KitStyle::hitTestComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                                                   const QPoint& pos, const QWidget* widget) const {
+    if (control != CC_ScrollBar)
+        return QProxyStyle::hitTestComplexControl(control, option, pos, widget);
+    for (SubControl sub : {SC_ScrollBarSlider, SC_ScrollBarSubPage, SC_ScrollBarAddPage})
+        if (subControlRect(control, option, sub, widget).contains(pos))
+            return sub;
+    return SC_None;
+}
+
+} // namespace brevant

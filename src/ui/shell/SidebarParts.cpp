@@ -1,0 +1,199 @@
+#include "SidebarParts.h"
+
+#include "kit/Icons.h"
+#include "kit/Painting.h"
+#include "kit/Theme.h"
+
+#include <QFontMetrics>
+#include <QLinearGradient>
+#include <QPainter>
+
+namespace brevant::sidebar {
+
+namespace {
+int lineHeight(const QFont& f) {
+    return QFontMetrics(f).height();
+}
+} // namespace
+
+Header::Header(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("sidebarHeader"));
+    setAccessibleName(QStringLiteral("Kelvask Brevant"));
+    setFixedHeight(14 + 32 + 14);
+}
+
+void Header::setCountText(const QString& text) {
+    if (text == m_count)
+        return;
+    m_count = text;
+    setAccessibleDescription(text);
+    update();
+}
+
+void Header::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF badge(16, 14, 32, 32);
+    QLinearGradient g(badge.topLeft(), badge.bottomRight());
+    g.setColorAt(0, Theme::badgeGradientStart());
+    g.setColorAt(1, Theme::badgeGradientEnd());
+    p.setPen(Qt::NoPen);
+    p.setBrush(g);
+    p.drawRoundedRect(badge, 8, 8);
+    paint::text(p, badge, QStringLiteral("Bv"), Theme::font(14, QFont::Black, Theme::Design::Rounded),
+                Theme::white(), Qt::AlignCenter);
+
+    const QFont title = Theme::font(13, QFont::Bold);
+    const QFont count = Theme::font(10, QFont::Medium);
+    const double x = badge.right() + 10;
+    const double w = width() - 16 - x;
+    const double block = lineHeight(title) + 1 + lineHeight(count);
+    const double y = (height() - block) / 2.0;
+    paint::text(p, QRectF(x, y, w, lineHeight(title)), QStringLiteral("Kelvask Brevant"), title,
+                Theme::primary());
+    paint::text(p, QRectF(x, y + lineHeight(title) + 1, w, lineHeight(count)), m_count, count,
+                Theme::secondary());
+}
+
+ServiceLine::ServiceLine(const ServiceStatus& service, QWidget* parent) : QWidget(parent) {
+    const QFont name = Theme::font(12, QFont::DemiBold);
+    const QFont state = Theme::font(10, QFont::Medium);
+    setFixedHeight(6 + std::max(22, lineHeight(name) + 1 + lineHeight(state)) + 6);
+    setService(service);
+}
+
+QString ServiceLine::stateText() const {
+    return m_running ? QStringLiteral("Running") : QStringLiteral("Stopped");
+}
+
+void ServiceLine::setService(const ServiceStatus& service) {
+    const bool running = service.isRunning();
+    if (service.name == m_name && running == m_running)
+        return;
+    m_name = service.name;
+    m_displayName = service.displayName();
+    m_icon = service.iconName();
+    m_running = running;
+    setObjectName(QStringLiteral("sidebarService-") + m_name);
+    setAccessibleName(m_displayName + QStringLiteral(", ") + stateText());
+    update();
+}
+
+void ServiceLine::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor accent = Theme::serviceColor(m_name);
+    const QRectF tile(8, (height() - 22) / 2.0, 22, 22);
+    paint::rounded(p, tile, 5, Theme::withOpacity(accent, 0.12));
+    Icons::paint(p, tile, m_icon, 13, accent);
+
+    const QFont name = Theme::font(12, QFont::DemiBold);
+    const QFont state = Theme::font(10, QFont::Medium);
+    const double x = tile.right() + 10;
+    const double dotX = width() - 8 - 7;
+    const double w = dotX - 10 - x;
+    const double block = lineHeight(name) + 1 + lineHeight(state);
+    const double y = (height() - block) / 2.0;
+    paint::text(p, QRectF(x, y, w, lineHeight(name)), m_displayName, name, Theme::primary());
+    paint::text(p, QRectF(x, y + lineHeight(name) + 1, w, lineHeight(state)), stateText(), state,
+                m_running ? Theme::runningGreen() : Theme::secondary());
+    paint::dot(p, QPointF(dotX + 3.5, height() / 2.0), 7,
+               m_running ? Theme::runningGreen() : Theme::withOpacity(Theme::secondary(), 0.3));
+}
+
+NavItem::NavItem(const QString& label, const QString& icon, QWidget* parent)
+    : QAbstractButton(parent), m_icon(icon) {
+    setText(label);
+    setAccessibleName(label);
+    setFocusPolicy(Qt::TabFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void NavItem::setSelected(bool selected) {
+    if (selected == m_selected)
+        return;
+    m_selected = selected;
+    update();
+}
+
+QSize NavItem::sizeHint() const {
+    return {150, 7 + lineHeight(Theme::font(12)) + 7};
+}
+
+void NavItem::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (m_selected)
+        paint::rounded(p, rect(), 6, Theme::withOpacity(Theme::accent(), 0.85));
+    const QColor iconColor = m_selected ? Theme::white() : Theme::secondary();
+    Icons::paint(p, QRectF(10, 0, 22, height()), m_icon, 12, iconColor);
+    const QFont f = Theme::font(12, m_selected ? QFont::DemiBold : QFont::Normal);
+    paint::text(p, QRectF(10 + 22 + 10, 0, width() - 52, height()), text(), f,
+                m_selected ? Theme::white() : Theme::primary());
+    if (hasFocus())
+        paint::focusRing(p, rect(), 6);
+}
+
+WebPanelButton::WebPanelButton(QWidget* parent) : QAbstractButton(parent) {
+    setText(QStringLiteral("Open Web Panel"));
+    setAccessibleName(text());
+    setObjectName(QStringLiteral("openWebPanelButton"));
+    setFocusPolicy(Qt::TabFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QSize WebPanelButton::sizeHint() const {
+    return {150, 7 + lineHeight(Theme::font(11, QFont::DemiBold)) + 7};
+}
+
+void WebPanelButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    paint::rounded(p, rect(), 6, Theme::withOpacity(Theme::primary(), isDown() ? 0.10 : 0.05));
+    Icons::paint(p, QRectF(10, 0, 11, height()), QStringLiteral("globe"), 11, Theme::primary());
+    const QFont f = Theme::font(11, QFont::DemiBold);
+    paint::text(p, QRectF(10 + 11 + 8, 0, width() - 57, height()), text(), f, Theme::primary());
+    Icons::paint(p, QRectF(width() - 10 - 10, 0, 10, height()), QStringLiteral("arrow.up.right.square"), 10,
+                 Theme::secondary());
+    if (hasFocus())
+        paint::focusRing(p, rect(), 6);
+}
+
+Footer::Footer(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("sidebarFooter"));
+    setFixedHeight(10 + lineHeight(Theme::font(10, QFont::Medium)) + 10);
+    setAccessibleName(text());
+}
+
+QString Footer::text() const {
+    QString t = m_connected ? QStringLiteral("Connected") : QStringLiteral("Disconnected");
+    if (!m_ram.isEmpty())
+        t += QLatin1Char(' ') + m_ram;
+    return t;
+}
+
+void Footer::setState(bool connected, const QString& ram) {
+    if (connected == m_connected && ram == m_ram)
+        return;
+    m_connected = connected;
+    m_ram = ram;
+    setAccessibleName(text());
+    update();
+}
+
+void Footer::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    paint::dot(p, QPointF(16 + 3, height() / 2.0), 6,
+               m_connected ? Theme::runningGreen() : Theme::disconnectedDot());
+    const QFont f = Theme::font(10, QFont::Medium);
+    paint::text(p, QRectF(16 + 6 + 6, 0, 100, height()),
+                m_connected ? QStringLiteral("Connected") : QStringLiteral("Disconnected"), f,
+                Theme::secondary());
+    if (!m_ram.isEmpty())
+        paint::text(p, QRectF(0, 0, width() - 16, height()), m_ram,
+                    Theme::font(10, QFont::Medium, Theme::Design::Monospaced), Theme::secondary(),
+                    Qt::AlignRight | Qt::AlignVCenter);
+}
+
+} // namespace brevant::sidebar

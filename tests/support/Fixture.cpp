@@ -1,0 +1,27 @@
+#include "Fixture.h"
+
+#include "PlatformProfile.h"
+
+namespace brevant::test {
+
+QCoro::Task<void> RecordingRunner::runAndWait(QString program, QStringList arguments) {
+    runs.push_back(QStringList{program} + arguments);
+    co_return;
+}
+
+Fixture::Fixture(const QByteArray& token) : config(token) {
+    daemon.start();
+    client = makeClient();
+}
+
+ConnectionSettings Fixture::settings() const {
+    return fastSettings(daemon.baseURL(), config.path());
+}
+
+std::unique_ptr<DaemonClient> Fixture::makeClient(const ConnectionSettings& settings,
+                                                  std::shared_ptr<ProcessRunner> runner) const {
+    return std::make_unique<DaemonClient>(settings, runner ? std::move(runner) : this->runner,
+                                          linuxProfile());
+}
+
+} // namespace brevant::test

@@ -1,0 +1,76 @@
+#pragma once
+
+// Helpers of the widget tests: a recording desktop, the application's look, and a paint counter.
+
+#include "DesktopServices.h"
+#include "Fixture.h"
+#include "Json.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <QUrl>
+
+#include <memory>
+
+class QWidget;
+
+namespace brevant::test {
+
+// Records what the views ask of the desktop instead of doing it.
+class RecordingDesktop : public DesktopServices {
+public:
+    QList<QUrl> openedUrls;
+    QStringList copied;
+    QList<QStringList> runs;
+
+    QCoro::Task<void> runAndWait(QString program, QStringList arguments) override;
+    void openUrl(const QUrl& url) override { openedUrls.push_back(url); }
+    void openFileInTerminal(const QString&) override {}
+    void writeTextFileAtomically(const QString&, const QString&) override {}
+    void setPermissions(const QString&, int) override {}
+    void copyText(const QString& text) override { copied.push_back(text); }
+    bool pathExists(const QString&) override { return false; }
+    void removeFile(const QString&) override {}
+    QString homeDirectory() override { return QStringLiteral("/home/test"); }
+    void quit() override {}
+};
+
+// Installs a RecordingDesktop for the lifetime of this object.
+class DesktopGuard {
+public:
+    DesktopGuard();
+    ~DesktopGuard();
+    RecordingDesktop& desktop() { return *m_desktop; }
+
+private:
+    std::shared_ptr<RecordingDesktop> m_desktop;
+};
+
+// Fonts and palette as the application sets them.
+void initUiTest();
+
+// Counts paint events of a widget and everything inside it.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* root);
+    ~PaintCounter() override;
+    int count() const { return m_count; }
+    // Names (object name or class) of the widgets painted so far.
+    QStringList painted() const;
+    void reset() {
+        m_count = 0;
+        m_painted.clear();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* m_root;
+    int m_count = 0;
+    QSet<QString> m_painted;
+};
+
+} // namespace brevant::test

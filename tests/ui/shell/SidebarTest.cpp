@@ -1,0 +1,162 @@
+// The sidebar against the fixture: which services it lists, the count line, the footer, the
+// navigation and the web panel link.
+
+#include "UiTestSupport.h"
+#include "kit/Theme.h"
+#include "shell/DashboardView.h"
+#include "shell/SidebarParts.h"
+#include "shell/SidebarView.h"
+
+#include <QAbstractButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace brevant;
+using namespace brevant::test;
+
+class SidebarTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<Fixture> f;
+    DashboardView* view = nullptr;
+
+    SidebarView* sidebar() const { return view->findChild<SidebarView*>(); }
+
+    // Serves `services`, refreshes once and waits for the reply to land.
+    void showServices(const QList<Svc>& services) {
+        f->daemon.setData("GET", "/api/status", statusJson(services));
+        // Wait for this reply itself: an earlier one may already have made the client connected.
+        QSignalSpy applied(view->client(), &DaemonClient::servicesChanged);
+        view->client()->fetchStatus();
+        QVERIFY(applied.wait(5000));
+        QTRY_VERIFY(view->client()->isConnected());
+        QTRY_COMPARE(sidebar()->serviceLines().size(), sidebar()->listedServices().size());
+    }
+
+private slots:
+    void initTestCase() { initUiTest(); }
+    void init() {
+        f = std::make_unique<Fixture>();
+        view = new DashboardView(f->makeClient());
+        view->show();
+    }
+    void cleanup() {
+        delete view;
+        f.reset();
+    }
+
+    void filterAndCount_data() {
+        QTest::addColumn<QList<Svc>>("services");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("count");
+        QTest::newRow("apache runs: nginx hidden")
+            << QList<Svc>{{"apache", "running"}, {"nginx", "stopped"}, {"mariadb", "running"}}
+            << QStringList{"apache", "mariadb"} << "2/3 active";
+        QTest::newRow("both run: neither listed, both counted")
+            << QList<Svc>{{"apache", "running"}, {"nginx", "running"}, {"redis", "stopped"}}
+            << QStringList{"redis"} << "2/3 active";
+        QTest::newRow("neither runs: both listed") << QList<Svc>{{"apache", "stopped"}, {"nginx", "stopped"}}
+                                                   << QStringList{"apache", "nginx"} << "0/2 active";
+        QTest::newRow("capital Running is stopped") << QList<Svc>{{"nginx", "Running"}, {"apache", "stopped"}}
+                                                    << QStringList{"nginx", "apache"} << "0/2 active";
+        QTest::newRow("no services") << QList<Svc>{} << QStringList{} << "0/0 active";
+    }
+    void filterAndCount() {
+        QFETCH(QList<Svc>, services);
+        QFETCH(QStringList, listed);
+        QFETCH(QString, count);
+        showServices(services);
+        QTRY_COMPARE(sidebar()->listedServices(), listed);
+        QCOMPARE(sidebar()->countText(), count);
+    }
+
+    void linesFollowStateChanges() {
+        showServices({{"mariadb", "running"}, {"redis", "Running"}, {"postgres", "running"}});
+        auto lines = sidebar()->serviceLines();
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0]->stateText(), QStringLiteral("Running"));
+        QCOMPARE(lines[1]->stateText(), QStringLiteral("Stopped"));
+        QCOMPARE(lines[2]->accessibleName(), QStringLiteral("Postgres, Running"));
+        // The same names again: the lines are kept and only their state changes.
+        showServices({{"mariadb", "stopped"}, {"redis", "running"}, {"postgres", "running"}});
+        QCOMPARE(sidebar()->serviceLines(), lines);
+        QCOMPARE(lines[0]->stateText(), QStringLiteral("Stopped"));
+        QCOMPARE(lines[1]->stateText(), QStringLiteral("Running"));
+    }
+
+    void lineColours() {
+        showServices({{"mariadb", "running"}, {"redis", "stopped"}});
+        auto lines = sidebar()->serviceLines();
+        const QImage running = lines[0]->grab().toImage();
+        const QImage stopped = lines[1]->grab().toImage();
+        // The 7-pixel dot sits 8 from the right edge, centred vertically.
+        const QPoint dot(running.width() - 8 - 4, running.height() / 2);
+        QCOMPARE(running.pixelColor(dot).rgb(), Theme::runningGreen().rgb());
+        QVERIFY(stopped.pixelColor(dot).rgb() != Theme::runningGreen().rgb());
+    }
+
+    void footer() {
+        QCOMPARE(sidebar()->footerText(), QStringLiteral("Disconnected"));
+        showServices({{"redis", "running"}});
+        QCOMPARE(sidebar()->footerText(), QStringLiteral("Connected"));
+        f->daemon.setData("GET", "/api/system/info",
+                          systemInfoJson({8, {1.5}, 1LL << 34, 1LL << 33, 63, 500LL << 30, 212LL << 30, 58}));
+        view->client()->fetchSystemInfo();
+        QTRY_COMPARE(sidebar()->footerText(), QStringLiteral("Connected 63% RAM"));
+        f->daemon.stop();
+        view->client()->fetchStatus();
+        // The dashboard gives way to the connection screen, the sidebar still knows the state.
+        QTRY_COMPARE(sidebar()->footerText(), QStringLiteral("Disconnected 63% RAM"));
+    }
+
+    void webPanelUrl() {
+        DesktopGuard guard;
+        showServices({{"redis", "running"}});
+        auto* button = view->findChild<QAbstractButton*>("openWebPanelButton");
+        QVERIFY(button);
+        QTest::mouseClick(button, Qt::LeftButton);
+        f->daemon.setData("GET", "/api/config", configJson({.daemonApi = 19555, .apacheHttp = 8080}));
+        view->client()->fetchConfig();
+        QTRY_VERIFY(view->client()->appConfig().has_value());
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(guard.desktop().openedUrls,
+                 (QList<QUrl>{QUrl("http://127.0.0.1:19400"), QUrl("http://127.0.0.1:19555")}));
+    }
+
+    void navigation() {
+        showServices({{"redis", "running"}});
+        QCOMPARE(view->selectedTab(), SidebarTab::services);
+        QVERIFY(view->sectionView()->objectName() == QStringLiteral("servicesView"));
+        auto nav = [&](const char* name) {
+            auto* item = view->findChild<sidebar::NavItem*>(name);
+            Q_ASSERT(item);
+            return item;
+        };
+        QVERIFY(nav("nav-Services")->isSelected());
+        QTest::mouseClick(nav("nav-ProTools"), Qt::LeftButton);
+        QCOMPARE(view->selectedTab(), SidebarTab::proTools);
+        QVERIFY(nav("nav-ProTools")->isSelected());
+        QVERIFY(!nav("nav-Services")->isSelected());
+        QCOMPARE(view->sectionView()->objectName(), QStringLiteral("placeholder-ProTools"));
+
+        // Selecting the selected entry again keeps its view; another section builds afresh.
+        QWidget* shown = view->sectionView();
+        QTest::mouseClick(nav("nav-ProTools"), Qt::LeftButton);
+        QCOMPARE(view->sectionView(), shown);
+        QTest::mouseClick(nav("nav-Services"), Qt::LeftButton);
+        QCOMPARE(view->sectionView()->objectName(), QStringLiteral("servicesView"));
+    }
+
+    void tabLabels() {
+        QStringList labels;
+        for (SidebarTab t : kAllSidebarTabs) {
+            labels << label(t);
+            QCOMPARE(sidebarTabFromLabel(label(t)), std::optional(t));
+        }
+        QCOMPARE(labels, (QStringList{"Services", "Projects", "Pro Tools", "Settings"}));
+        QCOMPARE(sidebarTabFromLabel("services"), std::nullopt);
+        QCOMPARE(sidebarTabFromLabel("ProTools"), std::nullopt);
+    }
+};
+
+QTEST_MAIN(SidebarTest)
+#include "SidebarTest.moc"
