@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QTest>
 #include <QWidget>
 
 namespace brevant::test {
@@ -26,6 +27,34 @@ void initUiTest() {
         Theme::applyPalette(*app);
         app->setFont(Theme::font(13));
     }
+}
+
+QList<QWidget*> tabChain(QWidget* start) {
+    QList<QWidget*> chain;
+    start->setFocus(Qt::TabFocusReason);
+    QWidget* w = QApplication::focusWidget();
+    while (w && !chain.contains(w) && chain.size() < 500) {
+        chain.push_back(w);
+        QTest::keyClick(w, Qt::Key_Tab);
+        w = QApplication::focusWidget();
+    }
+    return chain;
+}
+
+bool inReadingOrder(const QList<QWidget*>& widgets, QString* why) {
+    for (qsizetype i = 1; i < widgets.size(); ++i) {
+        const QRect a(widgets[i - 1]->mapToGlobal(QPoint(0, 0)), widgets[i - 1]->size());
+        const QRect b(widgets[i]->mapToGlobal(QPoint(0, 0)), widgets[i]->size());
+        const int overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top());
+        const bool sameRow = overlap * 2 > std::min(a.height(), b.height());
+        if (sameRow ? b.left() > a.left() : b.top() >= a.top())
+            continue;
+        if (why)
+            *why = QStringLiteral("%1 comes after %2")
+                       .arg(widgets[i]->accessibleName(), widgets[i - 1]->accessibleName());
+        return false;
+    }
+    return true;
 }
 
 PaintCounter::PaintCounter(QWidget* root) : m_root(root) {

@@ -51,6 +51,12 @@ private:
 // Fonts and palette as the application sets them.
 void initUiTest();
 
+// The widgets Tab visits from `start` until it comes back round, `start` first.
+QList<QWidget*> tabChain(QWidget* start);
+// Whether `widgets` appear in reading order on screen: each next one on the same row further
+// right, or lower down.
+bool inReadingOrder(const QList<QWidget*>& widgets, QString* why = nullptr);
+
 // Counts paint events of a widget and everything inside it.
 class PaintCounter : public QObject {
 public:

@@ -16,6 +16,9 @@ int KitStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const 
         return kScrollBarWidth;
     if (metric == PM_ScrollBarSliderMin)
         return 24;
+    // A focus frame lies just inside the widget it marks.
+    if (metric == PM_FocusFrameHMargin || metric == PM_FocusFrameVMargin)
+        return 0;
     return QProxyStyle::pixelMetric(metric, option, widget);
 }
 
@@ -37,6 +40,15 @@ void KitStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* optio
     if (element == PE_PanelLineEdit && (option->state & State_HasFocus) &&
         !(widget && widget->parentWidget() && widget->parentWidget()->inherits("QComboBox")))
         paint::focusRing(*painter, option->rect, 4);
+}
+
+void KitStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                           const QWidget* widget) const {
+    if (element == CE_FocusFrame) {
+        paint::focusRing(*painter, option->rect, 4);
+        return;
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
 }
 
 void KitStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,

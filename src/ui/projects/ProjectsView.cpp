@@ -24,6 +24,8 @@ ProjectsView::ProjectsView(DaemonClient* client, QWidget* parent) : QWidget(pare
     setObjectName(QStringLiteral("projectsView"));
     setAccessibleName(QStringLiteral("Projects"));
 
+    // Built top to bottom, which is also the order Tab follows.
+    QWidget* header = buildHeader();
     m_form = new NewProjectForm(client, this);
     m_form->hide();
     m_formDivider = new Divider(Qt::Horizontal, 0, this);
@@ -52,7 +54,7 @@ ProjectsView::ProjectsView(DaemonClient* client, QWidget* parent) : QWidget(pare
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    column->addWidget(buildHeader());
+    column->addWidget(header);
     column->addWidget(new Divider(Qt::Horizontal, 0, this));
     column->addWidget(m_form);
     column->addWidget(m_formDivider);

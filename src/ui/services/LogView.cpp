@@ -4,6 +4,7 @@
 #include "TextRules.h"
 #include "kit/Button.h"
 #include "kit/Divider.h"
+#include "kit/FocusFrame.h"
 #include "kit/IconView.h"
 #include "kit/Text.h"
 #include "kit/Theme.h"
@@ -70,6 +71,7 @@ LogView::LogView(QString serviceName, DaemonClient* client, QWidget* parent,
     m_text->setPalette(pal);
     text::setColor(m_text, Theme::primary());
     m_text->setPlainText(m_logContent);
+    new FocusFrame(m_text);
     column->addWidget(m_text, 1);
 
     m_wait.setSingleShot(true);

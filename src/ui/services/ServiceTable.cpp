@@ -55,6 +55,8 @@ ServiceTable::ServiceTable(ActionsFor actionsFor, qint64 apachePort, QWidget* pa
     outer->addWidget(new Divider(Qt::Horizontal, 0, this));
 
     auto* scroll = new QScrollArea(this);
+    // Only a frame for what it holds: Tab goes to the controls inside, never to the frame itself.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setObjectName(QStringLiteral("serviceTableScroll"));
     scroll->setAccessibleName(QStringLiteral("Services"));
     scroll->setFrameShape(QFrame::NoFrame);

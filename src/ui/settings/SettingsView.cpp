@@ -33,6 +33,8 @@ SettingsView::SettingsView(DaemonClient* client, QWidget* parent) : QWidget(pare
     connect(m_credentials, &SettingsSection::copyRequested, this, &SettingsView::copy);
 
     auto* scroll = new QScrollArea(this);
+    // Only a frame for what it holds: Tab goes to the controls inside, never to the frame itself.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setObjectName(QStringLiteral("settingsScroll"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);

@@ -32,6 +32,8 @@ SidebarView::SidebarView(DaemonClient* client, QWidget* parent) : QWidget(parent
     column->addWidget(new Divider(Qt::Horizontal, 12, this));
 
     auto* scroll = new QScrollArea(this);
+    // Only a frame for what it holds: Tab goes to the controls inside, never to the frame itself.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setObjectName(QStringLiteral("sidebarServiceList"));
     scroll->setAccessibleName(QStringLiteral("Services"));
     scroll->setFrameShape(QFrame::NoFrame);

@@ -186,6 +186,12 @@ private slots:
         QVERIFY(!formShown());
         toggle()->click();
         verifyPristine();
+        // Escape in a field does what Cancel does.
+        fill(QStringLiteral("blog"), QStringLiteral("blog.test"));
+        QTest::keyClick(name(), Qt::Key_Escape);
+        QVERIFY(!formShown());
+        toggle()->click();
+        verifyPristine();
         QCOMPARE(posts(), 0);
     }
 

@@ -5,6 +5,7 @@
 #include "kit/Theme.h"
 #include "projects/ProjectListModel.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCoroTask>
 #include <QSignalSpy>
@@ -88,6 +89,7 @@ private slots:
 
     void dividerUnderEveryRowButTheLast() {
         ProjectListModel model(nullptr);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.sync(projects({"a", "b", "c"}));
         QCOMPARE(dividers(model), (QList<bool>{true, true, false}));
 
@@ -113,6 +115,7 @@ private slots:
 
     void changesBecomeTheSmallestSignal() {
         ProjectListModel model(nullptr);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.sync(projects({"a", "b", "c", "d"}));
         QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
         QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);

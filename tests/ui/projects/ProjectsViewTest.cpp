@@ -131,6 +131,23 @@ private slots:
         QCOMPARE(countText(*v), QStringLiteral("0 virtual hosts"));
     }
 
+    void deleteFromTheKeyboard() {
+        f->daemon.setData("GET", "/api/vhosts", projectListJson(3));
+        auto v = shownView();
+        QVERIFY(v);
+        QTRY_COMPARE(v->model()->rowCount(), 3);
+        f->daemon.setData("DELETE", "/api/vhosts/p1", "{\"deleted\":true}");
+        // Tab from the header's button reaches the list; the arrows pick a row, Space deletes it.
+        QList<QWidget*> chain = tabChain(v->findChild<QWidget*>("newProjectButton"));
+        QVERIFY(chain.contains(v->list()));
+        v->list()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(v->list(), Qt::Key_Down);
+        QCOMPARE(v->list()->accessibleDescription(), QStringLiteral("Delete project-1"));
+        QTest::keyClick(v->list(), Qt::Key_Space);
+        QTRY_COMPARE(v->model()->rowCount(), 2);
+        QCOMPARE(f->daemon.count("DELETE", "/api/vhosts/p1"), 1);
+    }
+
     void deleteButtonPointerHandling() {
         f->daemon.setData("GET", "/api/vhosts", projectListJson(2));
         auto v = shownView();

@@ -159,6 +159,38 @@ private slots:
         QCOMPARE(f->daemon.webSocketHandshakes(), 0);
     }
 
+    void tabFollowsTheLayoutInEverySection() {
+        daemonUp();
+        f->daemon.setData("GET", "/api/status",
+                          statusJson({{"redis", "running", 6379}, {"mariadb", "stopped", 3306}}));
+        f->daemon.setData("GET", "/api/vhosts", projectListJson(3));
+        f->daemon.setData("GET", "/api/databases", databaseJson());
+        auto view = dashboard();
+        view->resize(860, 540);
+        view->startUp();
+        QTRY_VERIFY(view->client()->isPolling());
+        for (SidebarTab tab : kAllSidebarTabs) {
+            view->selectTab(tab);
+            QTest::qWait(100);
+            const QList<QWidget*> chain = tabChain(view->findChild<QWidget*>("nav-Services"));
+            // The sidebar first, top to bottom, then the section in reading order; every stop
+            // visible.
+            QList<QWidget*> sidebar, section;
+            for (QWidget* w : chain) {
+                QVERIFY2(w->isVisible(), qPrintable(w->objectName()));
+                (view->sectionView()->isAncestorOf(w) ? section : sidebar).push_back(w);
+                if (!section.isEmpty())
+                    QVERIFY2(view->sectionView()->isAncestorOf(w), qPrintable(w->objectName()));
+            }
+            QCOMPARE(sidebar.size(), 5); // four sections and the web panel
+            QString why;
+            QVERIFY2(inReadingOrder(sidebar, &why), qPrintable(why));
+            QVERIFY2(inReadingOrder(section, &why), qPrintable(label(tab) + QStringLiteral(": ") + why));
+            if (tab != SidebarTab::proTools)
+                QVERIFY2(!section.isEmpty(), qPrintable(label(tab)));
+        }
+    }
+
     void pausedWhileHidden() {
         auto view = dashboard();
         view->startUp();

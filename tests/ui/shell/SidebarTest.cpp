@@ -8,6 +8,7 @@
 #include "shell/SidebarView.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -144,6 +145,23 @@ private slots:
         QCOMPARE(view->sectionView(), shown);
         QTest::mouseClick(nav("nav-Services"), Qt::LeftButton);
         QCOMPARE(view->sectionView()->objectName(), QStringLiteral("servicesView"));
+    }
+
+    void navigationFromTheKeyboard() {
+        showServices({{"redis", "running"}});
+        auto* services = view->findChild<sidebar::NavItem*>("nav-Services");
+        services->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(services, Qt::Key_Up); // the first entry stays
+        QCOMPARE(QApplication::focusWidget(), services);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("nav-ProTools"));
+        QCOMPARE(view->selectedTab(), SidebarTab::services); // moving does not choose
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(view->selectedTab(), SidebarTab::proTools);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QCOMPARE(view->selectedTab(), SidebarTab::projects);
     }
 
     void tabLabels() {
