@@ -7,9 +7,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kelvask-brevant)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Kelvask Brevant developers")
-set(CPACK_PACKAGE_CONTACT "${BREVANT_MAINTAINER}")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
-set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 # Install with DESTDIR, so that the list of installed files names the paths the package puts in
 # place, and the prefix compiled into the programs is the package's.
 set(CPACK_SET_DESTDIR ON)
