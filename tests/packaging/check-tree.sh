@@ -37,5 +37,7 @@ program=$(sed -n 's/^Exec=//p' "$desktop")
 [ -x "$root$prefix/bin/$program" ] || fail "the desktop entry starts $program, which is not in $prefix/bin"
 unit=$(find "$root" -path '*/systemd/system/dev.kelvask.brevant.service' | head -1)
 daemon=$(sed -n 's/^ExecStart=\([^ ]*\).*/\1/p' "$unit" 2>/dev/null)
-[ -n "$daemon" ] && [ -x "$root$daemon" ] || fail "the unit starts '$daemon', which is not installed"
+if [ -z "$daemon" ] || [ ! -x "$root$daemon" ]; then
+    fail "the unit starts '$daemon', which is not installed"
+fi
 exit $status
