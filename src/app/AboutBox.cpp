@@ -1,5 +1,6 @@
 #include "AboutBox.h"
 
+#include "AppIdentity.h"
 #include "kit/Theme.h"
 
 #include <QDialogButtonBox>
@@ -29,7 +30,8 @@ AboutBox::AboutBox(const QString& version, QWidget* parent) : QDialog(parent) {
     versionLabel->setFont(Theme::font(11));
     column->addWidget(versionLabel, 0, Qt::AlignHCenter);
     auto* blurb = new QLabel(QStringLiteral("Control panel for the local web-development stack.\n"
-                                            "Bundled icons and fonts, with their licences:"),
+                                            "Released under the MIT licence; the bundled icons and fonts\n"
+                                            "under their own:"),
                              this);
     blurb->setFont(Theme::font(11));
     blurb->setAlignment(Qt::AlignHCenter);
@@ -49,7 +51,7 @@ AboutBox::AboutBox(const QString& version, QWidget* parent) : QDialog(parent) {
 }
 
 QString AboutBox::licences() {
-    QString all;
+    QString all = QStringLiteral("== Kelvask Brevant ==\n\n") + identity::licence() + QStringLiteral("\n\n");
     const QDir dir(QStringLiteral(":/brevant/licences"));
     for (const QString& file : dir.entryList(QDir::Files, QDir::Name)) {
         QFile f(dir.filePath(file));

@@ -4,13 +4,13 @@
 
 namespace brevant {
 
-// Name, version, and the licences of the bundled icons and fonts.
+// Name, version, the project's licence, and the licences of the bundled icons and fonts.
 class AboutBox : public QDialog {
     Q_OBJECT
 public:
     explicit AboutBox(const QString& version, QWidget* parent = nullptr);
 
-    // The bundled licence texts, one block per package, headed by its name.
+    // The project's licence, then the bundled ones, one block each, headed by its name.
     static QString licences();
 };
 

@@ -1,6 +1,7 @@
 #include "KelvaskBrevantApp.h"
 
 #include "AboutBox.h"
+#include "AppIdentity.h"
 #include "MainWindow.h"
 #include "kit/Theme.h"
 #include "shell/DashboardView.h"
@@ -16,6 +17,8 @@ KelvaskBrevantApp::KelvaskBrevantApp(QApplication& app, DashboardFactory factory
     QApplication::setApplicationName(QStringLiteral("Kelvask Brevant"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kelvask Brevant"));
     QApplication::setApplicationVersion(version());
+    QGuiApplication::setDesktopFileName(QLatin1StringView(identity::kDesktopFileName));
+    QApplication::setWindowIcon(identity::icon());
     Theme::loadFonts();
     Theme::applyPalette(app);
     app.setFont(Theme::font(13));

@@ -63,6 +63,18 @@ private slots:
         QCOMPARE(shell->aboutAction()->text(), QStringLiteral("About Kelvask Brevant"));
     }
 
+    // Taskbars match the window to the installed desktop entry, and show the badge as its icon.
+    void desktopIdentity() {
+        MainWindow* w = shell->openMainWindow();
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("dev.kelvask.brevant"));
+        const QImage icon = w->windowIcon().pixmap(64).toImage();
+        QCOMPARE(icon.size(), QSize(64, 64));
+        // Near the top-left corner, inside the rounding: the gradient's first blue, not the white letters.
+        const QColor corner = icon.pixelColor(20, 12);
+        QVERIFY2(corner.blue() > corner.red() + 40 && corner.alpha() == 255, qPrintable(corner.name()));
+        QCOMPARE(icon.pixelColor(0, 0).alpha(), 0); // the rounded corner is transparent
+    }
+
     void newWindowHasItsOwnClient() {
         MainWindow* first = shell->openMainWindow();
         QTRY_VERIFY(clients.value(0) && clients[0]->isPolling());
@@ -119,6 +131,11 @@ private slots:
         QVERIFY(box.findChild<QWidget*>("aboutVersion"));
         QCOMPARE(KelvaskBrevantApp::version(), QStringLiteral("0.1.0"));
         const QString licences = box.findChild<QPlainTextEdit*>("aboutLicences")->toPlainText();
+        // The project's own licence comes first, whole.
+        QVERIFY(licences.startsWith(QStringLiteral("== Kelvask Brevant ==\n\nMIT License\n")));
+        QVERIFY(licences.contains(QStringLiteral("Permission is hereby granted")));
+        QVERIFY(licences.indexOf(QStringLiteral("SOFTWARE.")) <
+                licences.indexOf(QStringLiteral("== bootstrap-icons ==")));
         for (const char* package :
              {"bootstrap-icons", "fonts-inter", "fonts-jetbrains-mono", "fonts-quicksand"})
             QVERIFY2(licences.contains(QStringLiteral("== %1 ==").arg(QLatin1StringView(package))), package);
