@@ -21,6 +21,10 @@ QCoro::Task<void> QtDesktopServices::runAndWait(QString program, QStringList arg
     return defaultProcessRunner()->runAndWait(std::move(program), std::move(arguments));
 }
 
+QCoro::Task<void> QtDesktopServices::runAndWaitDroppingErrors(QString program, QStringList arguments) {
+    return defaultProcessRunner()->runAndWaitDroppingErrors(std::move(program), std::move(arguments));
+}
+
 void QtDesktopServices::openUrl(const QUrl& url) {
     QDesktopServices::openUrl(url);
 }

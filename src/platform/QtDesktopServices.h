@@ -11,6 +11,7 @@ public:
     explicit QtDesktopServices(PlatformProfile profile = currentProfile());
 
     QCoro::Task<void> runAndWait(QString program, QStringList arguments) override;
+    QCoro::Task<void> runAndWaitDroppingErrors(QString program, QStringList arguments) override;
     void openUrl(const QUrl& url) override;
     void openFileInTerminal(const QString& file) override;
     void writeTextFileAtomically(const QString& path, const QString& text) override;

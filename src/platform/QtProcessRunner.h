@@ -10,6 +10,7 @@ namespace brevant {
 class QtProcessRunner final : public ProcessRunner {
 public:
     QCoro::Task<void> runAndWait(QString program, QStringList arguments) override;
+    QCoro::Task<void> runAndWaitDroppingErrors(QString program, QStringList arguments) override;
 };
 
 std::shared_ptr<ProcessRunner> defaultProcessRunner();
