@@ -105,11 +105,15 @@ std::shared_ptr<DesktopServices>& installed() {
 }
 } // namespace
 
-DesktopServices& desktopServices() {
+std::shared_ptr<DesktopServices> sharedDesktopServices() {
     auto& services = installed();
     if (!services)
         services = std::make_shared<QtDesktopServices>();
-    return *services;
+    return services;
+}
+
+DesktopServices& desktopServices() {
+    return *sharedDesktopServices();
 }
 
 void setDesktopServices(std::shared_ptr<DesktopServices> services) {
