@@ -3,12 +3,17 @@
 #include "DesktopServices.h"
 #include "PlatformProfile.h"
 
+#include <optional>
+
 namespace brevant {
 
 // The desktop services through Qt: QDesktopServices, QSaveFile, QClipboard, QProcess.
 class QtDesktopServices final : public DesktopServices {
 public:
     explicit QtDesktopServices(PlatformProfile profile = currentProfile());
+
+    // The first of the profile's terminal commands whose program exists, with its path found.
+    std::optional<Command> terminalFor(const QString& file) const;
 
     QCoro::Task<void> runAndWait(QString program, QStringList arguments) override;
     QCoro::Task<void> runAndWaitDroppingErrors(QString program, QStringList arguments) override;

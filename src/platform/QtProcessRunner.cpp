@@ -16,16 +16,6 @@ struct LaterDeleter {
     void operator()(QObject* o) const { o->deleteLater(); }
 };
 
-QString findProgram(const QString& program) {
-    // QProcess would report a missing program only through errorOccurred; look first so that
-    // a missing tool costs nothing.
-    const QString executable =
-        QFileInfo(program).isAbsolute() ? program : QStandardPaths::findExecutable(program);
-    if (executable.isEmpty() || !QFileInfo(executable).isExecutable())
-        return {};
-    return executable;
-}
-
 QCoro::Task<void> run(QString program, QStringList arguments, bool dropErrorOutput) {
     const QString executable = findProgram(program);
     if (executable.isEmpty())
@@ -62,6 +52,17 @@ QCoro::Task<void> QtProcessRunner::runAndWait(QString program, QStringList argum
 
 QCoro::Task<void> QtProcessRunner::runAndWaitDroppingErrors(QString program, QStringList arguments) {
     return run(std::move(program), std::move(arguments), true);
+}
+
+QString findProgram(const QString& program) {
+    // QProcess would report a missing program only through errorOccurred; look first so that
+    // a missing tool costs nothing.
+    const QString executable =
+        QFileInfo(program).isAbsolute() ? program : QStandardPaths::findExecutable(program);
+    const QFileInfo info(executable);
+    if (executable.isEmpty() || !info.isFile() || !info.isExecutable())
+        return {};
+    return executable;
 }
 
 std::shared_ptr<ProcessRunner> defaultProcessRunner() {

@@ -15,4 +15,8 @@ public:
 
 std::shared_ptr<ProcessRunner> defaultProcessRunner();
 
+// The program's executable file: `program` itself when absolute, else found on the search path;
+// empty when there is none that may be executed.
+QString findProgram(const QString& program);
+
 } // namespace brevant
