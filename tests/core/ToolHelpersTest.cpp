@@ -120,7 +120,6 @@ private slots:
         QTest::addColumn<bool>("trusted");
         QTest::newRow("ours") << kScript << 0755 << false << false << true;
         QTest::newRow("mode 775") << kScript << 0775 << false << false << false;
-        QTest::newRow("mode 700") << kScript << 0700 << false << false << false;
         QTest::newRow("line feed after the last line") << kScript + '\n' << 0755 << false << false << false;
         QTest::newRow("another script") << QByteArray("#!/bin/sh\nid\n") << 0755 << false << false << false;
         QTest::newRow("link to our script") << kScript << 0755 << true << false << false;

@@ -66,15 +66,6 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("kept\n"));
     }
-
-    void programThatFailsStillEndsTheWait() {
-        QtProcessRunner runner;
-        QElapsedTimer t;
-        t.start();
-        QCoro::waitFor(
-            runner.runAndWait(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("exit 3")}));
-        QVERIFY(t.elapsed() < 5000);
-    }
 };
 
 QTEST_GUILESS_MAIN(ProcessRunnerTest)
