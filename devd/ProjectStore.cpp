@@ -57,9 +57,10 @@ Outcome<Project> ProjectStore::create(const CreateProjectRequest& request, const
     if (std::optional<Reply> refused = check(request))
         return *refused;
     const QString root = documentRoot(request.name);
-    if (!QDir().mkpath(root))
+    QString refused;
+    if (!makeDocumentRoot(request.name, &refused))
         return failure(500, QStringLiteral("WRITE_FAILED"),
-                       QStringLiteral("Cannot create the folder %1.").arg(root));
+                       QStringLiteral("Cannot create the folder %1: %2.").arg(root, refused));
 
     Project p;
     p.id = randomHex(8);
