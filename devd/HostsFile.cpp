@@ -46,13 +46,17 @@ QList<DNSEntry> HostsFile::entries() const {
 Outcome<ProActionResult> HostsFile::add(const DNSAddRequest& request) {
     const QString bad = QStringLiteral("BAD_REQUEST");
     if (!isValidIpAddress(request.ip))
-        return failure(400, bad, QStringLiteral("\"%1\" is not an IPv4 or IPv6 address.").arg(request.ip));
+        return failure(
+            400, bad,
+            QStringLiteral("\"%1\" is not a plain IPv4 or IPv6 address (four decimal parts such as "
+                           "127.0.0.1, or an IPv6 address such as ::1, without a zone).")
+                .arg(quoted(request.ip)));
     if (!isValidHostname(request.hostname))
         return failure(
             400, bad,
             QStringLiteral("\"%1\" is not a valid host name (labels of letters, digits and hyphens, "
                            "1 to 63 characters each, 253 in all).")
-                .arg(request.hostname));
+                .arg(quoted(request.hostname)));
     QFile file(m_store.hostsFile());
     QByteArray text;
     if (file.open(QIODevice::ReadOnly)) {

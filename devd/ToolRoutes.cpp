@@ -32,14 +32,28 @@ const CmsChoice* findCms(const QString& id) {
     return nullptr;
 }
 
-// A project made by a tool: served by Apache with the default PHP, under <name>.test.
+// A project made by a tool: served by Apache with the default PHP, under a .test domain.
 CreateProjectRequest toolProject(const QString& name, bool withDatabase) {
-    return {
-        name,        name + QStringLiteral(".test"), QStringLiteral("apache"), QStringLiteral("8.3"), false,
-        withDatabase};
+    return {name,        ToolRoutes::domainFor(name), QStringLiteral("apache"), QStringLiteral("8.3"), false,
+            withDatabase};
 }
 
 } // namespace
+
+QString ToolRoutes::domainFor(const QString& name) {
+    QString label;
+    for (const QChar c : name.toLower()) {
+        const bool keep = (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
+        if (keep)
+            label += c;
+        else if (!label.isEmpty() && !label.endsWith(u'-'))
+            label += u'-';
+    }
+    label.truncate(63);
+    while (label.endsWith(u'-'))
+        label.chop(1);
+    return (label.isEmpty() ? QStringLiteral("project") : label) + QStringLiteral(".test");
+}
 
 void ToolRoutes::addTo(Router& router) {
     router.add("POST", QStringLiteral("/pro/git/clone"),
