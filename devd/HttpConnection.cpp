@@ -6,8 +6,6 @@ namespace brevant::devd {
 
 namespace {
 
-// Bytes the socket buffers ahead of the parser; more waits in the kernel, which slows the sender.
-constexpr qint64 kReadBuffer = 64 * 1024;
 // Answers not yet taken by the client beyond which the next request waits.
 constexpr qint64 kMaxUnsent = 1024 * 1024;
 
@@ -42,7 +40,9 @@ HttpConnection::HttpConnection(QTcpSocket* socket, const HttpLimits& limits, con
                                QObject* parent)
     : QObject(parent), m_socket(socket), m_limits(limits), m_handlers(handlers) {
     m_socket->setParent(this);
-    m_socket->setReadBufferSize(kReadBuffer);
+    // The socket buffers no more than a head ahead of the parser; the rest waits in the kernel,
+    // which slows the sender down. So thousands of idle peers cost little memory.
+    m_socket->setReadBufferSize(m_limits.maxHead);
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::CoarseTimer);
     connect(&m_timer, &QTimer::timeout, this, &HttpConnection::timedOut);

@@ -34,7 +34,7 @@ struct HttpHandlers {
 };
 
 struct HttpLimits {
-    qint64 maxHead = 32 * 1024;
+    qint64 maxHead = 16 * 1024; // the request line and all header fields
     qint64 maxBody = 1024 * 1024;
     // How long a connection may wait for a whole request, from its start or the last answer.
     std::chrono::milliseconds timeout{30'000};

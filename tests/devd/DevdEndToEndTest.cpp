@@ -9,7 +9,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -100,7 +99,6 @@ class DevdEndToEndTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -130,11 +128,6 @@ private:
     std::unique_ptr<TestDaemon> m_daemon;
     std::unique_ptr<DaemonClient> m_client;
 };
-
-void DevdEndToEndTest::initTestCase() {
-    // Refused upgrades make QtHttpServer warn; the refusals are what these tests check.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.httpserver.warning=false"));
-}
 
 void DevdEndToEndTest::init() {
     m_daemon = std::make_unique<TestDaemon>();
