@@ -1,11 +1,15 @@
-// Renders the two sections offscreen into $BREVANT_SCREENSHOTS (PNG files) for the docs.
+// Renders the two sections and the uninstall window offscreen into $BREVANT_SCREENSHOTS (PNG
+// files) for the docs.
 // Without the variable there is nothing to write and the test skips.
 
+#include "FakeDesktop.h"
+#include "FastUninstall.h"
 #include "UiTestSupport.h"
 #include "kit/Button.h"
 #include "kit/Theme.h"
 #include "projects/ProjectsView.h"
 #include "settings/SettingsView.h"
+#include "uninstall/UninstallView.h"
 
 #include <QApplication>
 #include <QCoroTask>
@@ -27,7 +31,8 @@ class SectionsScreenshots : public QObject {
     QDir out;
 
     void save(QWidget& w, const QString& name) {
-        w.resize(kContent);
+        if (w.minimumSize() != w.maximumSize())
+            w.resize(kContent);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTest::qWait(50);
@@ -95,6 +100,23 @@ private slots:
         v.resize(kContent);
         SettingsView loading(nullptr);
         save(loading, QStringLiteral("settings-loading"));
+    }
+
+    // Idle, running and failed; the procedure runs over a recording desktop.
+    void uninstall() {
+        Fixture f;
+        auto desktop = std::make_shared<FakeDesktop>();
+        desktop->runDuration = std::chrono::milliseconds(300);
+        desktop->existing.insert(kUninstallTestDir);
+        setDesktopServices(desktop);
+        UninstallView v(uninstallTestProfile(), fastUninstall(f));
+        v.setFixedSize(420, 280);
+        save(v, QStringLiteral("uninstall-idle"));
+        v.findChild<Button*>(QStringLiteral("uninstallButton"))->click();
+        save(v, QStringLiteral("uninstall-running"));
+        QTRY_VERIFY(v.result());
+        save(v, QStringLiteral("uninstall-failure"));
+        setDesktopServices(nullptr);
     }
 };
 
