@@ -31,7 +31,8 @@ dev.kelvask.brevant.service, which the panel starts when no daemon answers.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "debconf (>= 0.5) | debconf-2.0")
 # pkexec runs the uninstaller's removal as administrator; xdg-open opens the browser links.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pkexec, xdg-utils")
+# The outcome lines of the uninstaller start with emoji (U+2705, U+26A0).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pkexec, xdg-utils, fonts-noto-color-emoji")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_LIST_DIR}/debian/config
     ${CMAKE_CURRENT_LIST_DIR}/debian/templates

@@ -68,7 +68,8 @@ QCoro::Task<UninstallOutcome> uninstallEverything(std::shared_ptr<DesktopService
 
     const QString home = desktop->homeDirectory();
     const Command stopAgent = profile.stopUserAgentFor(home);
-    co_await desktop->runAndWait(stopAgent.program, stopAgent.arguments);
+    // A missing agent only complains, and the program writes no output of its own.
+    co_await desktop->runAndWaitDroppingErrors(stopAgent.program, stopAgent.arguments);
     co_await delay(settings.pause);
     desktop->removeFile(profile.userAgentPath(home));
 

@@ -95,6 +95,7 @@ void Button::setBusy(bool busy) {
         m_spinner->setVisible(busy);
         resizeEvent(nullptr);
     }
+    updateGeometry();
     update();
 }
 
@@ -108,9 +109,7 @@ double Button::leadingWidth() const {
 
 QSize Button::sizeHint() const {
     const QFontMetrics fm(m_font);
-    int w = paint::textWidth(m_font, text()) + 2 * m_padding;
-    if (!m_icon.isEmpty())
-        w += int(m_iconSize) + (text().isEmpty() ? 0 : kSpacing);
+    const int w = paint::textWidth(m_font, text()) + 2 * m_padding + qCeil(leadingWidth());
     return {w, std::max(fm.height() + 8, 22)};
 }
 
