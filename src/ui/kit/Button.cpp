@@ -180,7 +180,7 @@ void Button::paintEvent(QPaintEvent*) {
     if (!text().isEmpty())
         paint::text(p, QRectF(x, 0, c.right() - x + 1, height()), text(), m_font, label,
                     Qt::AlignLeft | Qt::AlignVCenter);
-    if (hasFocus())
+    if (paint::showsFocusRing(this))
         paint::focusRing(p, rect(), m_style == Style::Plain ? 4 : m_radius);
 }
 

@@ -33,11 +33,12 @@ int KitStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidge
 void KitStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                              const QWidget* widget) const {
     if (element == PE_FrameFocusRect) {
-        paint::focusRing(*painter, option->rect, 4);
+        if (option->state & State_KeyboardFocusChange)
+            paint::focusRing(*painter, option->rect, 4);
         return;
     }
     QProxyStyle::drawPrimitive(element, option, painter, widget);
-    if (element == PE_PanelLineEdit && (option->state & State_HasFocus) &&
+    if (element == PE_PanelLineEdit && (option->state & State_HasFocus) && (option->state & State_KeyboardFocusChange) &&
         !(widget && widget->parentWidget() && widget->parentWidget()->inherits("QComboBox")))
         paint::focusRing(*painter, option->rect, 4);
 }
@@ -68,7 +69,7 @@ void KitStyle::drawComplexControl(ComplexControl control, const QStyleOptionComp
         return;
     }
     QProxyStyle::drawComplexControl(control, option, painter, widget);
-    if (control == CC_ComboBox && (option->state & State_HasFocus))
+    if (control == CC_ComboBox && (option->state & State_HasFocus) && (option->state & State_KeyboardFocusChange))
         paint::focusRing(*painter, option->rect, 4);
 }
 

@@ -242,7 +242,7 @@ void PaintedRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     paintRow(*painter, option.rect, index, state);
     painter->restore();
 
-    if (m_view->hasFocus() && m_view->currentIndex() == index) {
+    if (paint::showsFocusRing(m_view) && m_view->currentIndex() == index) {
         const int action = m_view->focusedAction();
         const QRect ring = action >= 0 ? actionRects(index, option.rect).value(action).adjusted(-2, -2, 2, 2)
                                        : option.rect.adjusted(2, 1, -2, -1);

@@ -82,6 +82,10 @@ void focusRing(QPainter& p, const QRectF& rect, double radius) {
     p.restore();
 }
 
+bool showsFocusRing(const QWidget* widget) {
+    return widget->hasFocus() && widget->window()->testAttribute(Qt::WA_KeyboardFocusChange);
+}
+
 int textWidth(const QFont& font, const QString& s) {
     return int(std::ceil(QFontMetricsF(font).horizontalAdvance(s)));
 }

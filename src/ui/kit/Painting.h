@@ -27,6 +27,9 @@ int textWidth(const QFont& font, const QString& text);
 // The keyboard focus ring, drawn just inside `rect`: an accent outline with a thin inner line
 // in the window colour, so that it reads on a tinted fill as well as on the window.
 void focusRing(QPainter& p, const QRectF& rect, double radius);
+// Whether `widget` should show the ring: it has the focus, and the keyboard moved it there (a
+// window opening or a click focuses quietly, as on the desktop the design comes from).
+bool showsFocusRing(const QWidget* widget);
 
 // Fills the widget with an opaque colour before it paints. Qt then repaints only the widget
 // itself when it changes, not every translucent ancestor under it.

@@ -40,7 +40,7 @@ void ToggleSwitch::paintEvent(QPaintEvent*) {
     p.setPen(QPen(QColor(0, 0, 0, 30), 0.5));
     p.setBrush(Theme::white());
     p.drawEllipse(QRectF(x, track.top() + 1, knob, knob));
-    if (hasFocus())
+    if (paint::showsFocusRing(this))
         paint::focusRing(p, track.adjusted(-2, -2, 2, 2), (kTrackHeight + 4) / 2.0);
 }
 

@@ -113,7 +113,7 @@ void NavItem::paintEvent(QPaintEvent*) {
     const QFont f = Theme::font(12, m_selected ? QFont::DemiBold : QFont::Normal);
     paint::text(p, QRectF(10 + 22 + 10, 0, width() - 52, height()), text(), f,
                 m_selected ? Theme::white() : Theme::primary());
-    if (hasFocus())
+    if (paint::showsFocusRing(this))
         paint::focusRing(p, rect(), 6);
 }
 
@@ -138,7 +138,7 @@ void WebPanelButton::paintEvent(QPaintEvent*) {
     paint::text(p, QRectF(10 + 11 + 8, 0, width() - 57, height()), text(), f, Theme::primary());
     Icons::paint(p, QRectF(width() - 10 - 10, 0, 10, height()), QStringLiteral("arrow.up.right.square"), 10,
                  Theme::secondary());
-    if (hasFocus())
+    if (paint::showsFocusRing(this))
         paint::focusRing(p, rect(), 6);
 }
 
