@@ -92,4 +92,29 @@ QString virtualHostCountText(qsizetype count) {
     return QStringLiteral("%1 virtual host%2").arg(count).arg(count == 1 ? QString() : QStringLiteral("s"));
 }
 
+QString shownLog(const QString& log, qsizetype maxLine, qsizetype maxTotal) {
+    if (log.size() <= maxLine && log.size() <= maxTotal)
+        return log; // the usual log: nothing to cut, no copy
+    QStringList lines;
+    qsizetype total = 0;
+    // From the end: the viewer sits at the bottom, the newest lines matter most.
+    qsizetype end = log.size();
+    while (end >= 0) {
+        const qsizetype start = end == 0 ? 0 : log.lastIndexOf(QLatin1Char('\n'), end - 1) + 1;
+        const QStringView line = QStringView(log).mid(start, end - start);
+        QString shown = line.size() > maxLine
+                            ? line.left(maxLine).toString() +
+                                  QStringLiteral(" \u2026 (%1 more characters)").arg(line.size() - maxLine)
+                            : line.toString();
+        total += shown.size() + 1;
+        if (total > maxTotal && !lines.isEmpty())
+            break;
+        lines.prepend(std::move(shown));
+        if (start == 0)
+            break;
+        end = start - 1;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 } // namespace brevant

@@ -36,4 +36,9 @@ QString activeCountText(const QList<ServiceStatus>& services);
 // "0 virtual hosts", "1 virtual host", "12 virtual hosts".
 QString virtualHostCountText(qsizetype count);
 
+// A log as the viewer shows it: a line longer than `maxLine` characters is cut there and ends in
+// " … (N more characters)", and only the last `maxTotal` characters of lines are kept, so that a
+// peer sending megabytes on one line cannot freeze the window. Text within both limits is unchanged.
+QString shownLog(const QString& log, qsizetype maxLine = 2000, qsizetype maxTotal = 200'000);
+
 } // namespace brevant

@@ -124,6 +124,22 @@ private slots:
         QCOMPARE(filteredServices({}).size(), 0);
     }
 
+    void shownLog() {
+        QCOMPARE(brevant::shownLog(QStringLiteral("a\nb\n")), QStringLiteral("a\nb\n"));
+        const QString one = QString(5000, QLatin1Char('x'));
+        QCOMPARE(brevant::shownLog(QStringLiteral("start\n") + one + QStringLiteral("\nend"), 2000),
+                 QStringLiteral("start\n") + QString(2000, QLatin1Char('x')) +
+                     QStringLiteral(" \u2026 (3000 more characters)\nend"));
+        // Over the total, the newest lines stay.
+        QStringList lines;
+        for (int i = 0; i < 10; ++i)
+            lines << QStringLiteral("line %1 ..").arg(i);
+        QCOMPARE(brevant::shownLog(lines.join(QLatin1Char('\n')), 2000, 25),
+                 QStringLiteral("line 8 ..\nline 9 .."));
+        // A 5 MiB line costs its first 2,000 characters.
+        QVERIFY(brevant::shownLog(QString(5 << 20, QLatin1Char('y'))).size() < 2100);
+    }
+
     void virtualHostCount() {
         QCOMPARE(virtualHostCountText(0), QStringLiteral("0 virtual hosts"));
         QCOMPARE(virtualHostCountText(1), QStringLiteral("1 virtual host"));

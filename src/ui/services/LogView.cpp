@@ -1,6 +1,7 @@
 #include "LogView.h"
 
 #include "DaemonClient.h"
+#include "DesktopServices.h"
 #include "TextRules.h"
 #include "kit/Button.h"
 #include "kit/Divider.h"
@@ -12,6 +13,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -64,6 +66,9 @@ LogView::LogView(QString serviceName, DaemonClient* client, QWidget* parent,
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_text->setFrameShape(QFrame::NoFrame);
     m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // The whole reply stays copyable, also where the view cuts a line that is too long to show.
+    m_text->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_text, &QWidget::customContextMenuRequested, this, &LogView::showContextMenu);
     m_text->setFont(Theme::font(11, QFont::Normal, Theme::Design::Monospaced));
     m_text->document()->setDocumentMargin(12);
     QPalette pal = m_text->palette();
@@ -163,9 +168,17 @@ void LogView::setLogContent(const QString& text) {
     // The whole text is replaced; the view stays where it was until the scroll moves it down.
     QScrollBar* bar = m_text->verticalScrollBar();
     const int before = bar->value();
-    m_text->setPlainText(m_logContent);
+    m_text->setPlainText(shownLog(m_logContent));
     bar->setValue(std::min(before, bar->maximum()));
     scrollToEnd();
+}
+
+void LogView::showContextMenu(const QPoint& at) {
+    QMenu* menu = m_text->createStandardContextMenu(at);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction* whole = menu->addAction(QStringLiteral("Copy Whole Log"));
+    connect(whole, &QAction::triggered, this, [this] { desktopServices().copyText(m_logContent); });
+    menu->popup(m_text->viewport()->mapToGlobal(at));
 }
 
 void LogView::scrollToEnd() {

@@ -47,6 +47,7 @@ private:
     void restartLoop();
     void loopTick();
     void scrollToEnd();
+    void showContextMenu(const QPoint& at);
 
     QString m_serviceName;
     QPointer<DaemonClient> m_client;

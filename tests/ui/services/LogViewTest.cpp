@@ -9,7 +9,9 @@
 #include "shell/DashboardView.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
@@ -135,6 +137,29 @@ private slots:
         f->daemon.setData("GET", "/api/services/redis/logs", logJson("redis", many + "one more\\n"));
         QTRY_VERIFY(view.logContent().endsWith("one more\n"));
         QTRY_COMPARE(bar->value(), bar->maximum());
+    }
+
+    void hugeLineStaysResponsiveAndCopyable() {
+        const QByteArray huge = "first\\n" + QByteArray(5 << 20, 'z');
+        f->daemon.setData("GET", "/api/services/redis/logs", logJson("redis", huge));
+        DesktopGuard guard;
+        LogView view("redis", client.get());
+        view.show();
+        QTRY_VERIFY(view.logContent().size() > (5 << 20));
+        // Shown cut, so that wrapping and reloading stay cheap.
+        QVERIFY(view.textArea()->toPlainText().size() < 3000);
+        QVERIFY(view.textArea()->toPlainText().startsWith(QStringLiteral("first\nzzz")));
+        emit view.textArea()->customContextMenuRequested(QPoint(5, 5));
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        const QList<QAction*> actions = menu->actions();
+        const auto whole = std::find_if(actions.begin(), actions.end(), [](QAction* a) {
+            return a->text() == QStringLiteral("Copy Whole Log");
+        });
+        QVERIFY(whole != actions.end());
+        (*whole)->trigger();
+        menu->close();
+        QCOMPARE(guard.desktop().copied, QStringList{view.logContent()});
     }
 
     void sheetFromTheDashboard() {
