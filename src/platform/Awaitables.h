@@ -4,6 +4,7 @@
 // Qt's null QPrivateSignal argument, which UndefinedBehaviorSanitizer rightly reports; these
 // connect plainly instead.
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QObject>
 #include <QTimer>
@@ -25,6 +26,20 @@ struct Delay {
 
 inline Delay delay(std::chrono::milliseconds duration) {
     return Delay{duration};
+}
+
+// Resumes from the event loop, once whatever signal emission is running now has returned.
+struct NextTurn {
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> handle) const {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [handle] { handle.resume(); }, Qt::QueuedConnection);
+    }
+    void await_resume() const noexcept {}
+};
+
+inline NextTurn nextTurn() {
+    return {};
 }
 
 // Resumes once `object` emits `signal` (any arguments are dropped). The connection is made with

@@ -2,6 +2,7 @@
 
 // The desktop's services that the views call outside the widget toolkit and the HTTP client.
 // Every call is fire-and-forget unless its comment says otherwise: no caller reports a failure.
+// Only QtCore types here: core's procedures use this interface too.
 
 #include "PlatformProfile.h"
 #include "ProcessRunner.h"
@@ -33,8 +34,11 @@ public:
     virtual void quit() = 0;
 };
 
-// The instance the views use: the Qt implementation unless a test installed another.
+// The instance the views use: the Qt implementation unless a test installed another. These three
+// are defined beside the Qt implementation (brevant-platform), which the application links.
 DesktopServices& desktopServices();
+// The same instance, for work that may outlive the view that started it.
+std::shared_ptr<DesktopServices> sharedDesktopServices();
 // Installs `services` (nullptr restores the Qt implementation).
 void setDesktopServices(std::shared_ptr<DesktopServices> services);
 

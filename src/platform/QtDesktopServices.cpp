@@ -21,20 +21,27 @@ QCoro::Task<void> QtDesktopServices::runAndWait(QString program, QStringList arg
     return defaultProcessRunner()->runAndWait(std::move(program), std::move(arguments));
 }
 
+QCoro::Task<void> QtDesktopServices::runAndWaitDroppingErrors(QString program, QStringList arguments) {
+    return defaultProcessRunner()->runAndWaitDroppingErrors(std::move(program), std::move(arguments));
+}
+
 void QtDesktopServices::openUrl(const QUrl& url) {
     QDesktopServices::openUrl(url);
 }
 
-void QtDesktopServices::openFileInTerminal(const QString& file) {
-    // The first terminal that exists and starts wins; the others are never tried.
-    for (const Command& c : m_profile.terminalCommandsFor(file)) {
-        const QString exe =
-            QFileInfo(c.program).isAbsolute() ? c.program : QStandardPaths::findExecutable(c.program);
-        if (exe.isEmpty() || !QFileInfo(exe).isExecutable())
-            continue;
-        if (QProcess::startDetached(exe, c.arguments))
-            return;
+std::optional<Command> QtDesktopServices::terminalFor(const QString& file) const {
+    for (Command c : m_profile.terminalCommandsFor(file)) {
+        c.program = findProgram(c.program);
+        if (!c.program.isEmpty())
+            return c;
     }
+    return std::nullopt;
+}
+
+void QtDesktopServices::openFileInTerminal(const QString& file) {
+    // Detached: the terminal lives on after this program, and nobody waits for it.
+    if (const std::optional<Command> c = terminalFor(file))
+        QProcess::startDetached(c->program, c->arguments);
 }
 
 void QtDesktopServices::writeTextFileAtomically(const QString& path, const QString& text) {
@@ -101,11 +108,15 @@ std::shared_ptr<DesktopServices>& installed() {
 }
 } // namespace
 
-DesktopServices& desktopServices() {
+std::shared_ptr<DesktopServices> sharedDesktopServices() {
     auto& services = installed();
     if (!services)
         services = std::make_shared<QtDesktopServices>();
-    return *services;
+    return services;
+}
+
+DesktopServices& desktopServices() {
+    return *sharedDesktopServices();
 }
 
 void setDesktopServices(std::shared_ptr<DesktopServices> services) {

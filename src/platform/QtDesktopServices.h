@@ -3,6 +3,8 @@
 #include "DesktopServices.h"
 #include "PlatformProfile.h"
 
+#include <optional>
+
 namespace brevant {
 
 // The desktop services through Qt: QDesktopServices, QSaveFile, QClipboard, QProcess.
@@ -10,7 +12,11 @@ class QtDesktopServices final : public DesktopServices {
 public:
     explicit QtDesktopServices(PlatformProfile profile = currentProfile());
 
+    // The first of the profile's terminal commands whose program exists, with its path found.
+    std::optional<Command> terminalFor(const QString& file) const;
+
     QCoro::Task<void> runAndWait(QString program, QStringList arguments) override;
+    QCoro::Task<void> runAndWaitDroppingErrors(QString program, QStringList arguments) override;
     void openUrl(const QUrl& url) override;
     void openFileInTerminal(const QString& file) override;
     void writeTextFileAtomically(const QString& path, const QString& text) override;

@@ -57,11 +57,9 @@ private slots:
     }
 
     void profilesAreData() {
-        QCOMPARE(
-            macProfile().loadDaemon,
-            (Command{"/bin/launchctl", {"load", "/Library/LaunchDaemons/dev.kelvask.brevant.daemon.plist"}}));
-        QCOMPARE(linuxProfile().loadDaemon,
-                 (Command{"systemctl", {"start", "dev.kelvask.brevant.daemon.service"}}));
+        QCOMPARE(macProfile().loadDaemon,
+                 (Command{"/bin/launchctl", {"load", "/Library/LaunchDaemons/dev.kelvask.brevant.plist"}}));
+        QCOMPARE(linuxProfile().loadDaemon, (Command{"systemctl", {"start", "dev.kelvask.brevant.service"}}));
 #ifdef Q_OS_LINUX
         QCOMPARE(currentProfile().name, QStringLiteral("Linux"));
 #endif
