@@ -43,7 +43,7 @@ BackupsSheet::BackupsSheet(DaemonClient* client, ToolStatus* status, QWidget* pa
     m_delegate = new BackupRowDelegate(m_list);
     m_list->setRowDelegate(m_delegate);
     m_list->setModel(m_model);
-    sheet::fitListHeight(m_list);
+    m_list->setFixedHeight(sheet::kListHeight);
     m_empty = text::label(QStringLiteral("No backups yet"), Theme::font(12), Theme::secondary(), this);
     m_empty->setObjectName(QStringLiteral("emptyText"));
     m_empty->setContentsMargins(0, 20, 0, 20);
@@ -92,8 +92,7 @@ void BackupsSheet::setLoading(bool loading) {
 void BackupsSheet::setCreating(bool creating) {
     m_isCreating = creating;
     const QString title = creating ? QStringLiteral("Creating...") : QStringLiteral("Create Backup");
-    m_create->setText(title);
-    m_create->setAccessibleName(title);
+    m_create->setTitle(title);
     m_create->setBusy(creating);
     m_create->setEnabled(!creating);
 }

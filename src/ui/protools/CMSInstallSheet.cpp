@@ -56,6 +56,7 @@ CMSInstallSheet::CMSInstallSheet(DaemonClient* client, ToolStatus* status, QWidg
     connect(m_name, &QLineEdit::textChanged, this, &CMSInstallSheet::updateInstallButton);
     connect(m_install, &QAbstractButton::clicked, this, &CMSInstallSheet::install);
     updateInstallButton();
+    m_name->setFocus();
 }
 
 QString CMSInstallSheet::projectName() const {
@@ -80,12 +81,7 @@ QString CMSInstallSheet::installTitle() const {
 }
 
 void CMSInstallSheet::updateInstallButton() {
-    const QString title = installTitle();
-    if (m_install->text() != title) {
-        m_install->setText(title);
-        m_install->setAccessibleName(title);
-        m_install->updateGeometry();
-    }
+    m_install->setTitle(installTitle());
     // Empty means no characters at all: a name of spaces is the daemon's to judge.
     m_install->setEnabled(!m_selectedCMS.isEmpty() && !m_name->text().isEmpty() && !m_isInstalling);
 }

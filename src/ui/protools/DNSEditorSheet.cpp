@@ -46,7 +46,7 @@ DNSEditorSheet::DNSEditorSheet(DaemonClient* client, QWidget* parent) : Sheet(pa
     m_list->setAccessibleName(QStringLiteral("Hosts entries"));
     m_list->setRowDelegate(new HostRowDelegate(m_list));
     m_list->setModel(m_model);
-    sheet::fitListHeight(m_list);
+    m_list->setFixedHeight(sheet::kListHeight);
 
     // The column sits in the middle of a dialog taller than itself.
     auto* column = new QVBoxLayout(this);
@@ -67,6 +67,7 @@ DNSEditorSheet::DNSEditorSheet(DaemonClient* client, QWidget* parent) : Sheet(pa
     connect(m_add, &QAbstractButton::clicked, this, &DNSEditorSheet::addEntry);
     m_add->setEnabled(false);
     setLoading(true);
+    m_ip->setFocus();
 }
 
 const QList<DNSEntry>& DNSEditorSheet::entries() const {

@@ -42,6 +42,7 @@ GitCloneSheet::GitCloneSheet(DaemonClient* client, ToolStatus* status, QWidget* 
     connect(m_url, &QLineEdit::textChanged, this, &GitCloneSheet::updateCloneButton);
     connect(m_clone, &QAbstractButton::clicked, this, &GitCloneSheet::clone);
     updateCloneButton();
+    m_url->setFocus();
 }
 
 QString GitCloneSheet::repoURL() const {
@@ -60,8 +61,7 @@ void GitCloneSheet::updateCloneButton() {
 void GitCloneSheet::setCloning(bool cloning) {
     m_isCloning = cloning;
     const QString title = cloning ? QStringLiteral("Cloning...") : QStringLiteral("Clone Repository");
-    m_clone->setText(title);
-    m_clone->setAccessibleName(title);
+    m_clone->setTitle(title);
     m_clone->setBusy(cloning);
     updateCloneButton();
 }

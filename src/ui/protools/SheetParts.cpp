@@ -2,7 +2,6 @@
 
 #include "kit/Button.h"
 #include "kit/IconView.h"
-#include "kit/PaintedList.h"
 #include "kit/Text.h"
 #include "kit/Theme.h"
 
@@ -52,19 +51,6 @@ QVBoxLayout* labelled(const QString& label, QLineEdit* field, QWidget* parent) {
     column->addWidget(text::label(label, Theme::font(11, QFont::Medium), Theme::secondary(), parent));
     column->addWidget(field);
     return column;
-}
-
-void fitListHeight(PaintedListView* list) {
-    auto fit = [list] {
-        // In 64 bits: 10,000 rows of a tall row overflow nothing, but a peer may send more.
-        const qint64 content = qint64(list->model()->rowCount()) * list->rowDelegate()->rowHeight();
-        list->setFixedHeight(int(std::min<qint64>(content, 250)));
-    };
-    QAbstractItemModel* model = list->model();
-    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        QObject::connect(model, signal, list, fit);
-    QObject::connect(model, &QAbstractItemModel::modelReset, list, fit);
-    fit();
 }
 
 } // namespace brevant::sheet

@@ -14,7 +14,6 @@ class QWidget;
 namespace brevant {
 
 class Button;
-class PaintedListView;
 
 namespace sheet {
 
@@ -33,9 +32,8 @@ QLineEdit* field(const QString& placeholder, const QString& accessibleName, cons
 // A label in the secondary colour over `field`, 4 apart.
 QVBoxLayout* labelled(const QString& label, QLineEdit* field, QWidget* parent);
 
-// Keeps `list` (model and delegate set) as high as its rows and at most 250: longer lists scroll
-// inside.
-void fitListHeight(PaintedListView* list);
+// The dialogs' lists: a scroll area takes its whole height, 250, whatever it holds.
+constexpr int kListHeight = 250;
 
 } // namespace sheet
 } // namespace brevant

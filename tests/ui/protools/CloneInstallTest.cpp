@@ -5,6 +5,7 @@
 #include "DaemonClient.h"
 #include "UiTestSupport.h"
 #include "kit/Button.h"
+#include "kit/Spinner.h"
 #include "kit/StatusLine.h"
 #include "protools/CMSInstallSheet.h"
 #include "protools/CMSTile.h"
@@ -218,6 +219,11 @@ private slots:
         QCOMPARE(button->text(), QStringLiteral("Installing Laravel..."));
         QVERIFY(button->isBusy());
         QVERIFY(!button->isEnabled());
+        // The tiles stay usable: the label follows, the spinner moves with the longer title.
+        const int spinnerX = button->findChild<Spinner*>()->x();
+        s->selectCMS(QStringLiteral("wordpress"));
+        QCOMPARE(button->text(), QStringLiteral("Installing Wordpress..."));
+        QVERIFY(button->findChild<Spinner*>()->x() < spinnerX);
         QTRY_VERIFY(!panel->presentedSheet());
         QCOMPARE(bodyOf(f->daemon.requestsTo(kInstallPath).at(0).body),
                  bodyOf(R"({"cms":"laravel","name":"blog"})"));

@@ -97,7 +97,6 @@ private slots:
         const QModelIndex second = s->model()->index(1);
         QCOMPARE(second.data(Qt::DisplayRole).toString(), QStringLiteral("site-1.test"));
         QCOMPARE(second.data(HostListModel::IpRole).toString(), QStringLiteral("127.0.0.1"));
-        QCOMPARE(s->list()->height(), 3 * s->list()->rowDelegate()->rowHeight());
         QCOMPARE(f->daemon.count("GET", kDns), 1);
         s->dismiss();
 
@@ -106,6 +105,7 @@ private slots:
         s = openHosts();
         QTRY_VERIFY(!s->isLoading());
         QCOMPARE(s->model()->rowCount(), 0);
+        QVERIFY(s->list()->isVisible());
         QVERIFY(s->findChildren<QLabel*>().size() == 1); // the title alone
         QCOMPARE(shownStatus(), QStringLiteral("(hidden)"));
     }
@@ -183,6 +183,7 @@ private slots:
         BackupsSheet* backups = openBackups();
         QTRY_COMPARE(backups->model()->rowCount(), 100);
         QCOMPARE(backups->list()->height(), 250);
+        QVERIFY(backups->list()->verticalScrollBar()->maximum() > 0);
     }
 
     void backupsLoad() {
