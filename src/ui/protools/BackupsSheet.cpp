@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace brevant {
 
 BackupsSheet::BackupsSheet(DaemonClient* client, ToolStatus* status, QWidget* parent)
@@ -94,7 +96,14 @@ void BackupsSheet::setCreating(bool creating) {
     const QString title = creating ? QStringLiteral("Creating...") : QStringLiteral("Create Backup");
     m_create->setTitle(title);
     m_create->setBusy(creating);
+    // Disabled, the button hands the keyboard focus on (to the list or "Done", moving again as
+    // the list reloads); it takes it back when it is done, so that Space does not close the
+    // dialog next.
+    if (creating)
+        m_createHadFocus = m_create->hasFocus();
     m_create->setEnabled(!creating);
+    if (!creating && std::exchange(m_createHadFocus, false) && isActiveWindow())
+        m_create->setFocus(Qt::OtherFocusReason);
 }
 
 void BackupsSheet::loadBackups(std::function<void()> then) {

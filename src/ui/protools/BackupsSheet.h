@@ -57,6 +57,7 @@ private:
     QLabel* m_empty;
     bool m_isLoading = true;
     bool m_isCreating = false;
+    bool m_createHadFocus = false; // when the create began
     bool m_started = false;
 };
 

@@ -118,7 +118,12 @@ void DNSEditorSheet::addEntry() {
                    [this](const Result<ProActionResult>& result) {
                        if (!result)
                            return;
+                       // The emptied field disables "Add", which would hand the focus to "Done":
+                       // a keyboard user goes on in the field instead, ready for the next name.
+                       const bool addHadFocus = m_add->hasFocus();
                        m_hostname->clear();
+                       if (addHadFocus)
+                           m_hostname->setFocus(Qt::OtherFocusReason);
                        loadEntries();
                    });
 }

@@ -130,11 +130,15 @@ private slots:
         QString why;
         QVERIFY2(inReadingOrder(chain, &why), qPrintable(why));
 
-        // An empty IP is sent all the same; success clears the host name alone and reloads.
+        // An empty IP is sent all the same; success clears the host name alone and reloads. From
+        // the keyboard, the field takes the focus back for the next name.
         ip->clear();
         f->daemon.setReply("GET", kDns, {200, FakeDaemon::envelope(hostsJson(2)), 100ms});
-        add->click();
+        QVERIFY(QTest::qWaitForWindowActive(s));
+        add->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(add, Qt::Key_Space);
         QTRY_VERIFY(host->text().isEmpty());
+        QVERIFY(host->hasFocus());
         QCOMPARE(f->daemon.requestsTo(kDns).at(1).method, QByteArray("POST"));
         QCOMPARE(bodyOf(f->daemon.requestsTo(kDns).at(1).body), bodyOf(R"({"ip":"","hostname":"a.test"})"));
         QCOMPARE(ip->text(), QString());
@@ -225,7 +229,9 @@ private slots:
         auto* create = child<Button>(s, "createBackupButton");
         QCOMPARE(create->accessibleName(), QStringLiteral("Create Backup"));
         f->daemon.setReply("GET", kBackups, {200, FakeDaemon::envelope(backupsJson(2)), 150ms});
-        create->click();
+        QVERIFY(QTest::qWaitForWindowActive(s));
+        create->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(create, Qt::Key_Space);
         QCOMPARE(create->text(), QStringLiteral("Creating..."));
         QVERIFY(create->isBusy());
         QVERIFY(!create->isEnabled());
@@ -237,6 +243,8 @@ private slots:
         QCOMPARE(s->model()->rowCount(), 2);
         QVERIFY(create->isEnabled());
         QCOMPARE(create->text(), QStringLiteral("Create Backup"));
+        // Busy, the button gave the focus away; done, it has it back, and Space is not "Done".
+        QVERIFY(create->hasFocus());
         QCOMPARE(bodyOf(f->daemon.requestsTo(kCreate).at(0).body), QJsonObject());
 
         // Failing while the dialog stays open; no reload. Seen in the panel after Done.
