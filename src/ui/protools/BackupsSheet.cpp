@@ -25,7 +25,6 @@ BackupsSheet::BackupsSheet(DaemonClient* client, ToolStatus* status, QWidget* pa
     setObjectName(QStringLiteral("backupsSheet"));
     setWindowTitle(QStringLiteral("Backup & Restore"));
     setAccessibleName(QStringLiteral("Backup & Restore"));
-    setMinimumSize(460, 300);
 
     Button* done = sheet::smallButton(QStringLiteral("Done"), QStringLiteral("doneButton"), this);
     m_create = Button::compact(QStringLiteral("Create Backup"), Button::Style::Prominent, 11,
@@ -50,11 +49,7 @@ BackupsSheet::BackupsSheet(DaemonClient* client, ToolStatus* status, QWidget* pa
     m_empty->setObjectName(QStringLiteral("emptyText"));
     m_empty->setContentsMargins(0, 20, 0, 20);
 
-    // The column sits in the middle of a dialog taller than itself.
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(20, 20, 20, 20);
-    column->setSpacing(12);
-    column->addStretch(1);
+    QVBoxLayout* column = sheet::centredColumn(this, QSize(460, 300), 12);
     column->addLayout(sheet::header(QStringLiteral("externaldrive.badge.timemachine"), Theme::green(),
                                     QStringLiteral("Backup & Restore"), done, this));
     column->addLayout(actions);
@@ -62,7 +57,6 @@ BackupsSheet::BackupsSheet(DaemonClient* client, ToolStatus* status, QWidget* pa
     column->addWidget(m_spinner, 0, Qt::AlignHCenter);
     column->addWidget(m_list);
     column->addWidget(m_empty, 0, Qt::AlignHCenter);
-    column->addStretch(1);
 
     connect(done, &QAbstractButton::clicked, this, &Sheet::dismiss);
     connect(m_create, &QAbstractButton::clicked, this, &BackupsSheet::createBackup);

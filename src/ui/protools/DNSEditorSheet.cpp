@@ -20,7 +20,6 @@ DNSEditorSheet::DNSEditorSheet(DaemonClient* client, QWidget* parent) : Sheet(pa
     setObjectName(QStringLiteral("dnsEditorSheet"));
     setWindowTitle(QStringLiteral("DNS / Hosts Editor"));
     setAccessibleName(QStringLiteral("DNS / Hosts Editor"));
-    setMinimumSize(480, 350);
 
     Button* done = sheet::smallButton(QStringLiteral("Done"), QStringLiteral("doneButton"), this);
     m_ip = sheet::field(QStringLiteral("127.0.0.1"), QStringLiteral("IP Address"), QStringLiteral("ipField"),
@@ -48,18 +47,13 @@ DNSEditorSheet::DNSEditorSheet(DaemonClient* client, QWidget* parent) : Sheet(pa
     m_list->setModel(m_model);
     m_list->setFixedHeight(sheet::kListHeight);
 
-    // The column sits in the middle of a dialog taller than itself.
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(20, 20, 20, 20);
-    column->setSpacing(12);
-    column->addStretch(1);
+    QVBoxLayout* column = sheet::centredColumn(this, QSize(480, 350), 12);
     column->addLayout(sheet::header(QStringLiteral("globe"), Theme::cyan(),
                                     QStringLiteral("DNS / Hosts Editor"), done, this));
     column->addLayout(addRow);
     column->addWidget(new Divider(Qt::Horizontal, 0, this));
     column->addWidget(m_spinner, 0, Qt::AlignHCenter);
     column->addWidget(m_list);
-    column->addStretch(1);
 
     connect(done, &QAbstractButton::clicked, this, &Sheet::dismiss);
     connect(m_hostname, &QLineEdit::textChanged, this,

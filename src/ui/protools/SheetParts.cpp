@@ -5,6 +5,7 @@
 #include "kit/Text.h"
 #include "kit/Theme.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -50,6 +51,19 @@ QVBoxLayout* labelled(const QString& label, QLineEdit* field, QWidget* parent) {
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(text::label(label, Theme::font(11, QFont::Medium), Theme::secondary(), parent));
     column->addWidget(field);
+    return column;
+}
+
+QVBoxLayout* centredColumn(QWidget* dialog, const QSize& minimum, int spacing) {
+    // A floor for the grid's one cell instead of a minimum size on the dialog, which would stop
+    // the layout from raising it when the column grows.
+    auto* outer = new QGridLayout(dialog);
+    outer->setContentsMargins(20, 20, 20, 20);
+    outer->setColumnMinimumWidth(0, minimum.width() - 40);
+    outer->setRowMinimumHeight(0, minimum.height() - 40);
+    auto* column = new QVBoxLayout;
+    column->setSpacing(spacing);
+    outer->addLayout(column, 0, 0, Qt::AlignVCenter);
     return column;
 }
 

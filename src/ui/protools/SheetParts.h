@@ -8,6 +8,7 @@
 
 class QHBoxLayout;
 class QLineEdit;
+class QSize;
 class QVBoxLayout;
 class QWidget;
 
@@ -31,6 +32,10 @@ QLineEdit* field(const QString& placeholder, const QString& accessibleName, cons
                  QWidget* parent);
 // A label in the secondary colour over `field`, 4 apart.
 QVBoxLayout* labelled(const QString& label, QLineEdit* field, QWidget* parent);
+
+// The column of a dialog at least `minimum` large, padded 20 and centred in it; the dialog grows
+// with it, never cutting it off.
+QVBoxLayout* centredColumn(QWidget* dialog, const QSize& minimum, int spacing);
 
 // The dialogs' lists: a scroll area takes its whole height, 250, whatever it holds.
 constexpr int kListHeight = 250;

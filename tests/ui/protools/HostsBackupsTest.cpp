@@ -187,6 +187,9 @@ private slots:
         BackupsSheet* backups = openBackups();
         QTRY_COMPARE(backups->model()->rowCount(), 100);
         QCOMPARE(backups->list()->height(), 250);
+        // The dialog, smaller while it loaded, has grown to hold the list and its padding.
+        QTRY_COMPARE(backups->height() - backups->list()->geometry().bottom() - 1, 20);
+        QVERIFY(backups->width() >= 460);
         QVERIFY(backups->list()->verticalScrollBar()->maximum() > 0);
     }
 
