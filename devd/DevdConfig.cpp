@@ -63,24 +63,53 @@ std::optional<QString> readToken(const QString& path, QString* why) {
 
 } // namespace
 
-std::optional<QString> loadOrCreateToken(const QString& path, QString* why) {
+namespace {
+
+// Creates the missing folders of `path` with mode 0755 whatever the umask: the desktop user
+// must be able to reach the configuration file inside.
+bool makeReachableFolders(const QString& path, QString* why) {
+    QStringList missing;
+    QString at = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    while (!QFileInfo::exists(at) && !QFileInfo(at).isSymLink()) {
+        missing.prepend(at);
+        at = QFileInfo(at).absolutePath();
+    }
+    for (const QString& folder : std::as_const(missing)) {
+        if (!QDir().mkdir(folder) ||
+            !QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                               QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                               QFileDevice::ExeOther)) {
+            *why = QStringLiteral("cannot create the folder %1").arg(folder);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<QString> loadOrCreateToken(const QString& path, QString* why,
+                                         const std::optional<FileOwner>& owner) {
     const QFileInfo info(path);
+    std::optional<QString> token;
     if (info.exists() || info.isSymLink()) {
         if (info.isDir()) {
             *why = QStringLiteral("%1 is a folder, not a configuration file").arg(path);
             return std::nullopt;
         }
-        return readToken(path, why);
+        token = readToken(path, why);
+    } else {
+        if (!makeReachableFolders(info.absolutePath(), why))
+            return std::nullopt;
+        token = randomHex(32);
+        QJsonObject object;
+        object.insert(QStringLiteral("authToken"), *token);
+        object.insert(QLatin1StringView(kMarkerKey), QLatin1StringView(kMarkerValue));
+        if (!writeFileAtomically(path, QJsonDocument(object).toJson(), true, why))
+            return std::nullopt;
     }
-    if (!QDir().mkpath(info.absolutePath())) {
-        *why = QStringLiteral("cannot create the folder %1").arg(info.absolutePath());
-        return std::nullopt;
-    }
-    const QString token = randomHex(32);
-    QJsonObject object;
-    object.insert(QStringLiteral("authToken"), token);
-    object.insert(QLatin1StringView(kMarkerKey), QLatin1StringView(kMarkerValue));
-    if (!writeFileAtomically(path, QJsonDocument(object).toJson(), true, why))
+    if (token && owner && !giveConfigTo(path, *owner, why))
         return std::nullopt;
     return token;
 }

@@ -65,7 +65,21 @@ ParsedOptions parseOptions(const QStringList& arguments) {
                                      QStringLiteral("Close every WebSocket S seconds after it opened."),
                                      QStringLiteral("S"));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Do not log requests."));
-    parser.addOptions({help, version, port, config, dataDir, delay, fail, closeWs, quiet});
+    const QCommandLineOption idle(
+        QStringLiteral("idle-timeout"),
+        QStringLiteral("End a connection that has not sent a whole request within S seconds (default 30)."),
+        QStringLiteral("S"));
+    const QCommandLineOption figures(
+        QStringLiteral("figures"),
+        QStringLiteral("Host figures: real (default), still (the same on every reply) or changing (CPU and "
+                       "memory use change on every reply)."),
+        QStringLiteral("MODE"));
+    const QCommandLineOption owner(
+        QStringLiteral("owner"),
+        QStringLiteral("Give the configuration file to USER (a name or uid), mode 0600; needs root."),
+        QStringLiteral("USER"));
+    parser.addOptions(
+        {help, version, port, config, dataDir, delay, fail, closeWs, quiet, idle, figures, owner});
 
     if (!parser.parse(arguments))
         return bad(parser.errorText());
@@ -110,6 +124,28 @@ ParsedOptions parseOptions(const QStringList& arguments) {
         options.closeWebSocketsAfter = std::chrono::milliseconds(std::llround(seconds * 1000));
     }
     options.logRequests = !parser.isSet(quiet);
+    if (parser.isSet(idle)) {
+        const double seconds = parser.value(idle).toDouble(&ok);
+        if (!ok || !std::isfinite(seconds) || seconds < 0.05 || seconds > 86400)
+            return bad(QStringLiteral("--idle-timeout wants a number of seconds from 0.05 to 86400"));
+        options.idleTimeout = std::chrono::milliseconds(std::llround(seconds * 1000));
+    }
+    if (parser.isSet(figures)) {
+        const QString mode = parser.value(figures);
+        if (mode == QLatin1StringView("real"))
+            options.figures = FigureMode::Real;
+        else if (mode == QLatin1StringView("still"))
+            options.figures = FigureMode::Still;
+        else if (mode == QLatin1StringView("changing"))
+            options.figures = FigureMode::Changing;
+        else
+            return bad(QStringLiteral("--figures wants real, still or changing, not %1").arg(mode));
+    }
+    if (parser.isSet(owner)) {
+        options.owner = lookUpUser(parser.value(owner));
+        if (!options.owner)
+            return bad(QStringLiteral("--owner: there is no user %1").arg(parser.value(owner)));
+    }
     return options;
 }
 

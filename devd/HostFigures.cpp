@@ -117,7 +117,8 @@ QString lookUpNodeVersion(int timeoutMs) {
 
 } // namespace
 
-HostFigures::HostFigures(QString dataDir, int nodeTimeoutMs) : m_dataDir(std::move(dataDir)) {
+HostFigures::HostFigures(QString dataDir, FigureMode mode, int nodeTimeoutMs)
+    : m_dataDir(std::move(dataDir)), m_mode(mode) {
     // Runs before the event loop starts: a short, bounded wait at start-up only.
     m_nodeVersion = lookUpNodeVersion(nodeTimeoutMs);
     struct utsname names {};
@@ -145,6 +146,30 @@ SystemInfo HostFigures::collect() const {
         info.disk = byteUsage(storage.bytesTotal(), storage.bytesAvailable());
     info.uptime = procfs::uptimeSeconds(readProc("/proc/uptime")).value_or(0);
     info.nodeVersion = m_nodeVersion;
+    return info;
+}
+
+SystemInfo HostFigures::reply() {
+    if (m_mode == FigureMode::Real)
+        return collect();
+    if (!m_snapshot)
+        m_snapshot = collect();
+    SystemInfo info = *m_snapshot;
+    if (m_mode == FigureMode::Changing) {
+        // Two whole percentages that differ from one reply to the next (the steps are not
+        // multiples of the ranges), so a gauge has something new to show every time.
+        const qint64 n = m_replies++;
+        const qint64 cpuPercent = 10 + (n * 23) % 70;
+        const qint64 memoryPercent = 20 + (n * 37) % 60;
+        info.cpu.cores = std::max<qint64>(info.cpu.cores, 1);
+        // Half a percent above, so the panel's truncating division lands on the whole percentage.
+        const double load =
+            static_cast<double>(info.cpu.cores) * (static_cast<double>(cpuPercent) + 0.5) / 100.0;
+        info.cpu.loadAverage = {load, load, load};
+        const qint64 total = std::max<qint64>(info.memory.total, 1024 * 1024 * 1024);
+        const qint64 used = total / 100 * memoryPercent;
+        info.memory = ByteUsage{total, total - used, used, memoryPercent};
+    }
     return info;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DevdOptions.h"
 #include "Models.h"
 
 #include <QByteArray>
@@ -29,13 +30,18 @@ class HostFigures {
 public:
     // `dataDir` is the folder whose disk is reported. Looks up the Node.js version once,
     // waiting at most `nodeTimeoutMs`.
-    explicit HostFigures(QString dataDir, int nodeTimeoutMs = 2000);
+    explicit HostFigures(QString dataDir, FigureMode mode = FigureMode::Real, int nodeTimeoutMs = 2000);
 
     SystemInfo collect() const;
+    // What one /system/info reply carries, after the figure mode.
+    SystemInfo reply();
     const QString& nodeVersion() const { return m_nodeVersion; }
 
 private:
     QString m_dataDir;
+    FigureMode m_mode;
+    std::optional<SystemInfo> m_snapshot;
+    qint64 m_replies = 0;
     QString m_nodeVersion;
     OSInfo m_os;
     QString m_cpuModel;

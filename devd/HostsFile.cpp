@@ -1,6 +1,5 @@
 #include "HostsFile.h"
 
-#include "DevdConfig.h"
 #include "Names.h"
 
 #include <QFile>
@@ -23,18 +22,22 @@ QList<DNSEntry> HostsFile::parse(const QByteArray& text) {
     return entries;
 }
 
+namespace {
+const QString kHostsFile = QStringLiteral("hosts");
+}
+
 bool HostsFile::prepare(QString* why) {
-    if (QFile::exists(m_path))
+    if (QFile::exists(m_store.hostsFile()))
         return true;
     const QByteArray seed =
         "# Hosts entries managed by brevant-devd (the stand-in daemon); /etc/hosts is not touched.\n"
         "127.0.0.1\tlocalhost\n"
         "::1\tlocalhost\n";
-    return writeFileAtomically(m_path, seed, false, why);
+    return m_store.writeFile(kHostsFile, seed, false, why);
 }
 
 QList<DNSEntry> HostsFile::entries() const {
-    QFile file(m_path);
+    QFile file(m_store.hostsFile());
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return parse(file.readAll());
@@ -43,14 +46,18 @@ QList<DNSEntry> HostsFile::entries() const {
 Outcome<ProActionResult> HostsFile::add(const DNSAddRequest& request) {
     const QString bad = QStringLiteral("BAD_REQUEST");
     if (!isValidIpAddress(request.ip))
-        return failure(400, bad, QStringLiteral("\"%1\" is not an IPv4 or IPv6 address.").arg(request.ip));
+        return failure(
+            400, bad,
+            QStringLiteral("\"%1\" is not a plain IPv4 or IPv6 address (four decimal parts such as "
+                           "127.0.0.1, or an IPv6 address such as ::1, without a zone).")
+                .arg(quoted(request.ip)));
     if (!isValidHostname(request.hostname))
         return failure(
             400, bad,
             QStringLiteral("\"%1\" is not a valid host name (labels of letters, digits and hyphens, "
                            "1 to 63 characters each, 253 in all).")
-                .arg(request.hostname));
-    QFile file(m_path);
+                .arg(quoted(request.hostname)));
+    QFile file(m_store.hostsFile());
     QByteArray text;
     if (file.open(QIODevice::ReadOnly)) {
         text = file.readAll();
@@ -66,7 +73,7 @@ Outcome<ProActionResult> HostsFile::add(const DNSAddRequest& request) {
         text += '\n';
     text += (request.ip + u'\t' + request.hostname + u'\n').toUtf8();
     QString why;
-    if (!writeFileAtomically(m_path, text, false, &why))
+    if (!m_store.writeFile(kHostsFile, text, false, &why))
         return failure(500, QStringLiteral("WRITE_FAILED"), why);
     m_activity.record(QStringLiteral("dns-added"), std::nullopt,
                       QStringLiteral("%1 at %2").arg(request.hostname, request.ip));

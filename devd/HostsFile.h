@@ -3,6 +3,7 @@
 #include "ActivityLog.h"
 #include "Models.h"
 #include "Reply.h"
+#include "StateStore.h"
 
 #include <QByteArray>
 #include <QList>
@@ -14,7 +15,7 @@ namespace brevant::devd {
 // (never the system's /etc/hosts).
 class HostsFile {
 public:
-    HostsFile(QString path, ActivityLog& activity) : m_path(std::move(path)), m_activity(activity) {}
+    HostsFile(const StateStore& store, ActivityLog& activity) : m_store(store), m_activity(activity) {}
 
     // One entry per host name, in file order; comments and blank lines are skipped.
     static QList<DNSEntry> parse(const QByteArray& text);
@@ -27,7 +28,7 @@ public:
     Outcome<ProActionResult> add(const DNSAddRequest& request);
 
 private:
-    QString m_path;
+    const StateStore& m_store;
     ActivityLog& m_activity;
 };
 

@@ -37,14 +37,48 @@ bool isValidHostname(const QString& name) {
 }
 
 bool isValidIpAddress(const QString& text) {
-    QHostAddress address;
-    if (text.isEmpty() || text.trimmed() != text || !address.setAddress(text))
+    if (text.isEmpty() || text.size() > 45)
         return false;
-    if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-        // QHostAddress also takes the old short forms ("127.1"); a hosts file wants four parts.
-        return text.count(u'.') == 3;
+    const bool ipv6 = text.contains(u':');
+    for (const QChar c : text) {
+        const bool digit = c >= u'0' && c <= u'9';
+        const bool hex = (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+        if (!(digit || c == u'.' || (ipv6 && (hex || c == u':'))))
+            return false;
     }
-    return address.protocol() == QAbstractSocket::IPv6Protocol;
+    QHostAddress address;
+    if (!address.setAddress(text))
+        return false;
+    if (ipv6)
+        return address.protocol() == QAbstractSocket::IPv6Protocol;
+    const QStringList parts = text.split(u'.');
+    if (parts.size() != 4)
+        return false;
+    for (const QString& part : parts) {
+        if (part.isEmpty() || part.size() > 3 || (part.size() > 1 && part.startsWith(u'0')))
+            return false;
+    }
+    return address.protocol() == QAbstractSocket::IPv4Protocol;
+}
+
+bool isPhpVersion(const QString& text) {
+    const QStringList parts = text.split(u'.');
+    if (parts.size() > 3)
+        return false;
+    for (const QString& part : parts) {
+        if (part.isEmpty() || part.size() > 3)
+            return false;
+        for (const QChar c : part) {
+            if (c < u'0' || c > u'9')
+                return false;
+        }
+    }
+    return true;
+}
+
+QString quoted(const QString& text) {
+    constexpr qsizetype kShown = 80;
+    return text.size() > kShown ? text.left(kShown) + QStringLiteral("...") : text;
 }
 
 bool isNonBlank(const QString& text) {

@@ -16,8 +16,19 @@ bool isPlainComponent(const QString& name);
 // ending with a hyphen, 253 characters at most. No trailing dot.
 bool isValidHostname(const QString& name);
 
-// An IPv4 or IPv6 address written out in full ("127.1" and "localhost" are not).
+// A plain IPv4 address in four decimal parts without leading zeros ("127.1", "010.0.0.1" are
+// not: resolvers read those in other ways) or a plain IPv6 address, with no zone ("fe80::1%eth0"
+// is not: a zone only means something on one machine's interfaces, and it is where a line
+// break could hide).
 bool isValidIpAddress(const QString& text);
+
+// A PHP version as a short text: one to three numbers of up to three digits, joined by dots
+// ("8", "8.3", "8.3.12").
+bool isPhpVersion(const QString& text);
+
+// `text` as a reply may quote it: cut after 80 characters, so a refused 100 KB field is not
+// sent back whole.
+QString quoted(const QString& text);
 
 // A text that holds something other than white space.
 bool isNonBlank(const QString& text);

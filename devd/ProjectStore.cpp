@@ -36,13 +36,23 @@ std::optional<Reply> ProjectStore::check(const CreateProjectRequest& request) co
             400, bad,
             QStringLiteral("The name \"%1\" cannot be a folder name: use no \"/\", \"\\\", control "
                            "characters, \".\" or \"..\".")
-                .arg(request.name));
+                .arg(quoted(request.name)));
     if (!isNonBlank(request.domain))
         return failure(400, bad, QStringLiteral("A project needs a domain."));
+    if (!isValidHostname(request.domain))
+        return failure(400, bad,
+                       QStringLiteral("The domain \"%1\" is not a host name: labels of letters, digits and "
+                                      "hyphens, 1 to 63 characters each, 253 in all.")
+                           .arg(quoted(request.domain)));
     if (request.webServer != QLatin1StringView("apache") && request.webServer != QLatin1StringView("nginx"))
         return failure(400, bad, QStringLiteral("The web server must be \"apache\" or \"nginx\"."));
     if (!isNonBlank(request.phpVersion))
         return failure(400, bad, QStringLiteral("A project needs a PHP version."));
+    if (!isPhpVersion(request.phpVersion))
+        return failure(400, bad,
+                       QStringLiteral("The PHP version \"%1\" is not a version such as 8.3: one to three "
+                                      "numbers joined by dots.")
+                           .arg(quoted(request.phpVersion)));
     if (domainTaken(request.domain))
         return failure(
             409, QStringLiteral("CONFLICT"),
@@ -57,9 +67,10 @@ Outcome<Project> ProjectStore::create(const CreateProjectRequest& request, const
     if (std::optional<Reply> refused = check(request))
         return *refused;
     const QString root = documentRoot(request.name);
-    if (!QDir().mkpath(root))
+    QString refused;
+    if (!makeDocumentRoot(request.name, &refused))
         return failure(500, QStringLiteral("WRITE_FAILED"),
-                       QStringLiteral("Cannot create the folder %1.").arg(root));
+                       QStringLiteral("Cannot create the folder %1: %2.").arg(root, refused));
 
     Project p;
     p.id = randomHex(8);

@@ -21,6 +21,18 @@ public:
 
     QString wwwRoot() const { return m_store.www(); }
     QString documentRoot(const QString& name) const { return m_store.www() + u'/' + name; }
+    // The document root's folder, made or written into without following a link (a folder kept
+    // from a deleted project may hold anything).
+    bool makeDocumentRoot(const QString& name, QString* why) const {
+        return m_store.makeFolders(QStringLiteral("www/") + name, why);
+    }
+    bool writeIntoDocumentRoot(const QString& name, const QString& file, const QByteArray& bytes,
+                               QString* why) const {
+        return m_store.writeFile(QStringLiteral("www/") + name + u'/' + file, bytes, false, why);
+    }
+    bool documentRootIsLinkFree(const QString& name, QString* why) const {
+        return m_store.isLinkFree(QStringLiteral("www/") + name, why);
+    }
 
     // 400 for a request that cannot become a project, 409 for a name or domain in use.
     std::optional<Reply> check(const CreateProjectRequest& request) const;

@@ -3,51 +3,16 @@
 #include "DevdConfig.h"
 #include "Names.h"
 
-#include <QHttpServerRequest>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QWebSocket>
 
 #include <QCoroTimer>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace brevant::devd {
 
 namespace {
-
-QByteArray methodName(QHttpServerRequest::Method m) {
-    switch (m) {
-    case QHttpServerRequest::Method::Get:
-        return QByteArrayLiteral("GET");
-    case QHttpServerRequest::Method::Put:
-        return QByteArrayLiteral("PUT");
-    case QHttpServerRequest::Method::Delete:
-        return QByteArrayLiteral("DELETE");
-    case QHttpServerRequest::Method::Post:
-        return QByteArrayLiteral("POST");
-    case QHttpServerRequest::Method::Head:
-        return QByteArrayLiteral("HEAD");
-    case QHttpServerRequest::Method::Options:
-        return QByteArrayLiteral("OPTIONS");
-    case QHttpServerRequest::Method::Patch:
-        return QByteArrayLiteral("PATCH");
-    case QHttpServerRequest::Method::Connect:
-        return QByteArrayLiteral("CONNECT");
-    case QHttpServerRequest::Method::Trace:
-        return QByteArrayLiteral("TRACE");
-    default:
-        return QByteArrayLiteral("UNKNOWN");
-    }
-}
-
-// Both headers, as QtHttpServer's parser wants them before it treats a request as an upgrade;
-// with one of them only it is an ordinary request and gets an ordinary answer.
-bool isUpgrade(const QHttpServerRequest& request) {
-    const bool websocket = request.value(QByteArrayLiteral("upgrade"))
-                               .compare(QByteArrayLiteral("websocket"), Qt::CaseInsensitive) == 0;
-    return websocket && request.value(QByteArrayLiteral("connection")).toLower().contains("upgrade");
-}
 
 // Compares in time independent of where the texts first differ.
 bool sameSecret(const QByteArray& a, const QByteArray& b) {
@@ -68,21 +33,18 @@ struct Secrets {
 
 } // namespace
 
-Server::Server(DevdOptions options, QObject* parent)
-    : QAbstractHttpServer(parent), m_options(std::move(options)) {
+Server::Server(DevdOptions options, QObject* parent) : QObject(parent), m_options(std::move(options)) {
     m_hub = new EventHub(m_options.closeWebSocketsAfter, this);
-    // Connected before any client can come: QtHttpServer accepts upgrades only then.
-    connect(this, &QAbstractHttpServer::newWebSocketConnection, this, [this] {
-        while (hasPendingWebSocketConnections())
-            m_hub->adopt(nextPendingWebSocketConnection());
-    });
     m_logSink = [](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); };
 }
 
 Server::~Server() = default;
 
 bool Server::start(QString* why) {
-    std::optional<QString> token = loadOrCreateToken(m_options.configPath, why);
+    std::optional<FileOwner> owner;
+    if (!chooseConfigOwner(m_options.owner, m_options.sudoUser, ::geteuid(), &owner, why))
+        return false;
+    std::optional<QString> token = loadOrCreateToken(m_options.configPath, why, owner);
     if (!token)
         return false;
     m_token = *token;
@@ -90,14 +52,20 @@ bool Server::start(QString* why) {
         return false;
     registerRoutes();
 
-    m_tcp = new QTcpServer(this);
-    if (!m_tcp->listen(QHostAddress::LocalHost, m_options.port)) {
-        *why =
-            QStringLiteral("cannot listen on 127.0.0.1:%1: %2").arg(m_options.port).arg(m_tcp->errorString());
-        return false;
-    }
-    bind(m_tcp);
-    return true;
+    HttpHandlers handlers;
+    handlers.screen = [this](const RequestHead& head) { return screen(head); };
+    handlers.serve = [this](QPointer<HttpConnection> c, RequestHead head, QByteArray body,
+                            QElapsedTimer clock) {
+        serve(std::move(c), std::move(head), std::move(body), clock);
+    };
+    handlers.log = [this](const QByteArray& method, const QString& path, int status,
+                          const QElapsedTimer& clock) { log(method, path, status, clock); };
+    HttpLimits limits;
+    limits.timeout = m_options.idleTimeout;
+    m_front = new HttpFront(
+        limits, std::move(handlers),
+        [this](std::unique_ptr<QWebSocket> socket) { m_hub->adopt(std::move(socket)); }, this);
+    return m_front->listen(m_options.port, why);
 }
 
 bool Server::loadState(QString* why) {
@@ -107,7 +75,7 @@ bool Server::loadState(QString* why) {
     m_activity = std::make_unique<ActivityLog>(*m_store);
     m_services = std::make_unique<ServiceSimulator>(*m_store, *m_activity);
     m_projects = std::make_unique<ProjectStore>(*m_store, *m_activity);
-    m_hosts = std::make_unique<HostsFile>(m_store->hostsFile(), *m_activity);
+    m_hosts = std::make_unique<HostsFile>(*m_store, *m_activity);
     m_backups = std::make_unique<BackupStore>(*m_store, *m_activity);
     if (!m_activity->load(why) || !m_services->load(why) || !m_projects->load(why) || !m_hosts->prepare(why))
         return false;
@@ -122,13 +90,13 @@ bool Server::loadState(QString* why) {
     }
     m_mariadbPassword = secrets->mariadbRootPassword;
 
-    m_figures = std::make_unique<HostFigures>(m_store->root());
+    m_figures = std::make_unique<HostFigures>(m_store->root(), m_options.figures);
     m_tools = std::make_unique<ToolRoutes>(*m_projects, *m_hosts, *m_backups, *m_hub);
     return true;
 }
 
 quint16 Server::port() const {
-    return m_tcp ? m_tcp->serverPort() : 0;
+    return m_front ? m_front->port() : 0;
 }
 
 const QString& Server::nodeVersion() const {
@@ -145,8 +113,8 @@ QString Server::startupLine() const {
         .arg(dataDir(), m_options.configPath);
 }
 
-bool Server::authorized(const QHttpServerRequest& request) const {
-    const QByteArray header = request.value(QByteArrayLiteral("authorization"));
+bool Server::authorized(const RequestHead& head) const {
+    const QByteArray header = head.value("authorization");
     const QByteArray scheme = QByteArrayLiteral("bearer ");
     if (header.size() <= scheme.size() || header.left(scheme.size()).toLower() != scheme)
         return false;
@@ -176,63 +144,38 @@ static Reply unauthorized() {
         QStringLiteral("A valid bearer token is required (see authToken in the configuration file)."));
 }
 
-std::optional<Reply> Server::upgradeRefusal(const QHttpServerRequest& request) const {
-    const QString path = request.url().path(QUrl::FullyEncoded);
-    if (path != QLatin1StringView("/ws"))
+std::optional<Reply> Server::upgradeRefusal(const RequestHead& head) const {
+    if (head.path != QLatin1StringView("/ws"))
         return failure(404, QStringLiteral("NOT_FOUND"),
                        QStringLiteral("WebSockets are served at /ws only."));
-    if (!authorized(request))
+    if (!authorized(head))
         return unauthorized();
-    if (std::optional<int> status = forcedStatus(path))
+    if (std::optional<int> status = forcedStatus(head.path))
         return injected(*status);
     return std::nullopt;
 }
 
-bool Server::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
-    QElapsedTimer clock;
-    clock.start();
-    const QString path = request.url().path(QUrl::FullyEncoded);
-    if (isUpgrade(request)) {
-        // Returning false sends QtHttpServer to missingHandler, which answers the refusal.
-        if (upgradeRefusal(request))
-            return false;
-        log("GET", path, 101, clock);
-        return true;
-    }
-
-    Request r;
-    r.method = methodName(request.method());
-    r.path = path;
-    r.query = request.query();
-    r.body = request.body();
-    const bool closeAfter =
-        request.value(QByteArrayLiteral("connection")).toLower().contains(QByteArrayLiteral("close"));
-    // The reply may come later; the socket is watched, so a client that left is not written to.
-    serve(std::move(r), QPointer<QTcpSocket>(socket), authorized(request), closeAfter, clock);
-    return true;
+std::optional<Reply> Server::screen(const RequestHead& head) const {
+    if (head.isWebSocketUpgrade())
+        return upgradeRefusal(head);
+    // Before the body: a peer without the token never gets a byte of it buffered.
+    if (!authorized(head))
+        return unauthorized();
+    return std::nullopt;
 }
 
-void Server::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) {
-    // Only refused upgrades come here: every other request is handled.
-    QElapsedTimer clock;
-    clock.start();
-    const Reply refusal = upgradeRefusal(request).value_or(
-        failure(400, QStringLiteral("BAD_REQUEST"), QStringLiteral("The upgrade could not be accepted.")));
-    writeReply(socket, refusal, true, false);
-    log(methodName(request.method()), request.url().path(QUrl::FullyEncoded), refusal.status, clock);
-}
-
-QCoro::Task<void> Server::serve(Request request, QPointer<QTcpSocket> socket, bool authed, bool closeAfter,
+QCoro::Task<void> Server::serve(QPointer<HttpConnection> connection, RequestHead head, QByteArray body,
                                 QElapsedTimer clock) {
     QPointer<Server> self(this);
-    const QByteArray method = request.method;
-    const QString path = request.path;
-    const QString shown =
-        request.query.isEmpty() ? path : path + u'?' + request.query.toString(QUrl::FullyEncoded);
+    const QByteArray method = head.method;
+    const QString path = head.path;
+    Request request;
+    request.method = head.method;
+    request.path = head.path;
+    request.query = head.query;
+    request.body = std::move(body);
     Reply reply;
-    if (!authed) {
-        reply = unauthorized();
-    } else if (std::optional<int> status = forcedStatus(path)) {
+    if (std::optional<int> status = forcedStatus(path)) {
         reply = injected(*status);
     } else if (path.startsWith(QLatin1StringView("/api/"))) {
         request.path = path.mid(4);
@@ -248,36 +191,17 @@ QCoro::Task<void> Server::serve(Request request, QPointer<QTcpSocket> socket, bo
         if (!self)
             co_return;
     }
-    if (!socket || socket->state() != QAbstractSocket::ConnectedState) {
-        log(method, shown, 499, clock); // the client left before its answer
-        co_return;
-    }
-    writeReply(socket, reply, closeAfter, method == "HEAD");
-    log(method, shown, reply.status, clock);
-}
-
-void Server::writeReply(QTcpSocket* socket, const Reply& reply, bool closeAfter, bool headOnly) const {
-    QByteArray out;
-    out.reserve(160 + reply.body.size());
-    out += "HTTP/1.1 ";
-    out += QByteArray::number(reply.status);
-    out += ' ';
-    out += reasonPhrase(reply.status);
-    out += "\r\nContent-Type: application/json\r\nContent-Length: ";
-    out += QByteArray::number(reply.body.size());
-    out += closeAfter ? "\r\nConnection: close\r\n\r\n" : "\r\nConnection: keep-alive\r\n\r\n";
-    if (!headOnly)
-        out += reply.body;
-    socket->write(out);
-    if (closeAfter)
-        socket->disconnectFromHost(); // after what is buffered has been sent
+    // 499: the client left before its answer.
+    const bool answered = connection && connection->respond(reply);
+    log(method, path, answered ? reply.status : 499, clock);
 }
 
 void Server::log(const QByteArray& method, const QString& path, int status,
                  const QElapsedTimer& clock) const {
     if (!m_options.logRequests || !m_logSink)
         return;
-    // The path and the status only: headers, where the token travels, are never logged.
+    // The method, the path and the status only: neither headers, where the token travels, nor
+    // the query, where a careless client might put it.
     m_logSink(QStringLiteral("%1 %2 %3 %4 ms")
                   .arg(QString::fromLatin1(method), path)
                   .arg(status)

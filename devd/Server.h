@@ -6,27 +6,27 @@
 #include "EventHub.h"
 #include "HostFigures.h"
 #include "HostsFile.h"
+#include "HttpFront.h"
 #include "ProjectStore.h"
 #include "Router.h"
 #include "ServiceSimulator.h"
 #include "StateStore.h"
 #include "ToolRoutes.h"
 
-#include <QAbstractHttpServer>
 #include <QElapsedTimer>
+#include <QObject>
 #include <QPointer>
 
 #include <functional>
 #include <memory>
 
-class QTcpServer;
-
 namespace brevant::devd {
 
-// The stand-in daemon: /api and /ws on one loopback port. QtHttpServer parses the requests;
-// routing, the token check, the fault switches and the replies are done here, so that a
-// refused WebSocket upgrade gets a real 401 and a late reply never writes to a closed socket.
-class Server : public QAbstractHttpServer {
+// The stand-in daemon: /api and /ws on one loopback port. HttpFront reads the requests within
+// their limits; the token is checked here from the head alone, before any body is read, then
+// come the fault switches, the routes and the answers. A late answer never writes to a
+// connection that has gone.
+class Server : public QObject {
     Q_OBJECT
 public:
     explicit Server(DevdOptions options, QObject* parent = nullptr);
@@ -45,26 +45,23 @@ public:
     // Where the one line per request goes; standard error unless replaced.
     void setLogSink(std::function<void(const QString&)> sink) { m_logSink = std::move(sink); }
 
-protected:
-    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
-    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
-
 private:
     void registerRoutes(); // ServerRoutes.cpp
     bool loadState(QString* why);
-    QCoro::Task<void> serve(Request request, QPointer<QTcpSocket> socket, bool authed, bool closeAfter,
+    // What is answered from the head alone: a missing token, a refused upgrade.
+    std::optional<Reply> screen(const RequestHead& head) const;
+    QCoro::Task<void> serve(QPointer<HttpConnection> connection, RequestHead head, QByteArray body,
                             QElapsedTimer clock);
-    bool authorized(const QHttpServerRequest& request) const;
+    bool authorized(const RequestHead& head) const;
     std::optional<int> forcedStatus(const QString& path) const;
     // Why a WebSocket upgrade is refused, or nothing when it may go ahead.
-    std::optional<Reply> upgradeRefusal(const QHttpServerRequest& request) const;
-    void writeReply(QTcpSocket* socket, const Reply& reply, bool closeAfter, bool headOnly) const;
+    std::optional<Reply> upgradeRefusal(const RequestHead& head) const;
     void log(const QByteArray& method, const QString& path, int status, const QElapsedTimer& clock) const;
 
     DevdOptions m_options;
     QString m_token;
     QString m_mariadbPassword;
-    QTcpServer* m_tcp = nullptr;
+    HttpFront* m_front = nullptr;
     std::unique_ptr<StateStore> m_store;
     std::unique_ptr<ActivityLog> m_activity;
     std::unique_ptr<ServiceSimulator> m_services;

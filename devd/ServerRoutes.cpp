@@ -28,7 +28,7 @@ void Server::registerRoutes() {
     m_router.add("GET", QStringLiteral("/status"),
                  Router::immediate([status](const Request&) { return success(status()); }));
     m_router.add("GET", QStringLiteral("/system/info"),
-                 Router::immediate([this](const Request&) { return success(m_figures->collect()); }));
+                 Router::immediate([this](const Request&) { return success(m_figures->reply()); }));
 
     auto serviceAction = [this](Action action) {
         return Router::immediate([this, action](const Request& r) {

@@ -152,13 +152,11 @@ QString ServiceSimulator::logPath(const QString& name) const {
 }
 
 void ServiceSimulator::appendLog(const QString& name, const QString& text) const {
-    QFile file(logPath(name));
     const QByteArray line =
         (isoNow() + QStringLiteral(" [") + name + QStringLiteral("] ") + text + u'\n').toUtf8();
-    // Append mode: each line lands whole at the end, even with a reader in between.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(line) != line.size())
-        std::fprintf(stderr, "brevant-devd: cannot append to %s: %s\n", qPrintable(file.fileName()),
-                     qPrintable(file.errorString()));
+    QString why;
+    if (!m_store.appendToFile(QStringLiteral("logs/") + name + QStringLiteral(".log"), line, &why))
+        std::fprintf(stderr, "brevant-devd: %s\n", qPrintable(why));
 }
 
 QString ServiceSimulator::tail(const QString& name, qint64 lines) const {

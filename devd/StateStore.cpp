@@ -31,14 +31,12 @@ bool StateStore::prepare(QString* why) {
         return false;
     }
     for (const char* sub : {"www", "backups", "logs", "conf", "bin", "state"}) {
-        if (!dir.mkpath(QLatin1StringView(sub))) {
-            *why = QStringLiteral("cannot create %1").arg(dir.filePath(QLatin1StringView(sub)));
+        if (!makeFolders(QLatin1StringView(sub), why))
             return false;
-        }
     }
     if (fresh) {
         const QByteArray note = "This folder belongs to brevant-devd, the stand-in daemon.\n";
-        if (!writeFileAtomically(dir.filePath(kMarker), note, false, why))
+        if (!writeFile(kMarker, note, false, why))
             return false;
     }
     // A lock left by a stand-in that died is recognised by its process id and taken over.

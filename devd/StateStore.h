@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DevdConfig.h"
+#include "ConfinedFiles.h"
 #include "JsonCodec.h"
 
 #include <QFile>
@@ -13,7 +13,8 @@
 namespace brevant::devd {
 
 // The stand-in's data folder: its layout, its ownership marker and the JSON state files in
-// state/, each written whole through a rename so that a crash never leaves half a file.
+// state/, each written whole through a rename so that a crash never leaves half a file. Every
+// write and every folder it makes inside goes through here and never follows a link.
 //
 //   www/<project>/   document roots          backups/   archives of www/
 //   logs/<svc>.log   service logs            hosts      the hosts entries it manages
@@ -62,7 +63,21 @@ public:
             *why = QStringLiteral("cannot encode %1").arg(name);
             return false;
         }
-        return writeFileAtomically(statePath(name), *bytes, ownerOnly, why);
+        return writeFile(QStringLiteral("state/") + name + QStringLiteral(".json"), *bytes, ownerOnly, why);
+    }
+
+    // `relative` is a path below the folder ("www/site/index.php"); see ConfinedFiles.
+    bool writeFile(const QString& relative, const QByteArray& bytes, bool ownerOnly, QString* why) const {
+        return confined::writeFile(m_root, relative, bytes, ownerOnly, why);
+    }
+    bool appendToFile(const QString& relative, const QByteArray& bytes, QString* why) const {
+        return confined::appendToFile(m_root, relative, bytes, why);
+    }
+    bool makeFolders(const QString& relative, QString* why) const {
+        return confined::makeFolders(m_root, relative, why);
+    }
+    bool isLinkFree(const QString& relative, QString* why) const {
+        return confined::isLinkFree(m_root, relative, why);
     }
 
 private:

@@ -32,14 +32,28 @@ const CmsChoice* findCms(const QString& id) {
     return nullptr;
 }
 
-// A project made by a tool: served by Apache with the default PHP, under <name>.test.
+// A project made by a tool: served by Apache with the default PHP, under a .test domain.
 CreateProjectRequest toolProject(const QString& name, bool withDatabase) {
-    return {
-        name,        name + QStringLiteral(".test"), QStringLiteral("apache"), QStringLiteral("8.3"), false,
-        withDatabase};
+    return {name,        ToolRoutes::domainFor(name), QStringLiteral("apache"), QStringLiteral("8.3"), false,
+            withDatabase};
 }
 
 } // namespace
+
+QString ToolRoutes::domainFor(const QString& name) {
+    QString label;
+    for (const QChar c : name.toLower()) {
+        const bool keep = (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
+        if (keep)
+            label += c;
+        else if (!label.isEmpty() && !label.endsWith(u'-'))
+            label += u'-';
+    }
+    label.truncate(63);
+    while (label.endsWith(u'-'))
+        label.chop(1);
+    return (label.isEmpty() ? QStringLiteral("project") : label) + QStringLiteral(".test");
+}
 
 void ToolRoutes::addTo(Router& router) {
     router.add("POST", QStringLiteral("/pro/git/clone"),
@@ -89,6 +103,9 @@ QCoro::Task<Reply> ToolRoutes::gitClone(Request request) {
     if (std::optional<Reply> conflict = m_projects.check(project))
         co_return *conflict;
     const QString target = m_projects.documentRoot(name);
+    QString linked;
+    if (!m_projects.documentRootIsLinkFree(name, &linked))
+        co_return failure(409, QStringLiteral("CONFLICT"), linked + u'.');
     const QDir targetDir(target);
     if (targetDir.exists() &&
         !targetDir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
@@ -148,7 +165,7 @@ Reply ToolRoutes::cmsInstall(const Request& request) {
             .toUtf8();
     QString why;
     const bool wrote =
-        writeFileAtomically(folder + QStringLiteral("/BREVANT-DEVD-NOTICE.txt"), notice, false, &why);
+        m_projects.writeIntoDocumentRoot(body->name, QStringLiteral("BREVANT-DEVD-NOTICE.txt"), notice, &why);
     m_hub.broadcast(QStringLiteral("projects"));
     QString message = QStringLiteral("Created project %1 (%2) for %3. The stand-in daemon downloads nothing: "
                                      "the folder holds only a notice.")
@@ -203,8 +220,10 @@ QCoro::Task<Reply> ToolRoutes::restoreBackup(Request request) {
     if (alive.expired() || !restored.ok())
         co_return restored.ok() ? success(restored.value()) : restored.failure();
     // Projects made after the backup keep a document root, if an empty one.
-    for (const Project& p : m_projects.projects())
-        QDir().mkpath(m_projects.documentRoot(p.name));
+    for (const Project& p : m_projects.projects()) {
+        QString ignored; // a folder that cannot be made shows as missing, as it is
+        m_projects.makeDocumentRoot(p.name, &ignored);
+    }
     m_hub.broadcast(QStringLiteral("backups"));
     co_return success(restored.value());
 }

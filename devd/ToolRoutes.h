@@ -21,6 +21,9 @@ public:
     // The project name a clone of `url` gets when none is given: the last path component
     // without ".git" ("https://host/user/site.git" → "site"); empty when there is none.
     static QString cloneName(const QString& url);
+    // The domain a project made by a tool gets: the name as a host-name label, then ".test"
+    // ("My_Site" → "my-site.test").
+    static QString domainFor(const QString& name);
 
     QCoro::Task<Reply> gitClone(Request request);
     Reply cmsInstall(const Request& request);

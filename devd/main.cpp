@@ -5,7 +5,6 @@
 #include "Server.h"
 
 #include <QCoreApplication>
-#include <QLoggingCategory>
 
 #include <cstdio>
 
@@ -20,10 +19,11 @@ int main(int argc, char** argv) {
         return exit->exitCode;
     }
 
-    // A refused WebSocket upgrade makes QtHttpServer warn; the request line already says 401.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.httpserver.warning=false"));
+    brevant::devd::DevdOptions options = std::get<brevant::devd::DevdOptions>(parsed);
+    // Run through sudo, the configuration file goes to the user who asked (see --owner).
+    options.sudoUser = brevant::devd::sudoInvoker(qgetenv("SUDO_UID"), qgetenv("SUDO_GID"));
 
-    brevant::devd::Server server(std::get<brevant::devd::DevdOptions>(parsed));
+    brevant::devd::Server server(std::move(options));
     QString why;
     if (!server.start(&why)) {
         std::fprintf(stderr, "brevant-devd: %s\n", qPrintable(why));

@@ -5,6 +5,7 @@
 #include "MainWindow.h"
 #include "kit/Theme.h"
 #include "shell/DashboardView.h"
+#include "uninstall/UninstallView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,8 +13,9 @@
 
 namespace brevant {
 
-KelvaskBrevantApp::KelvaskBrevantApp(QApplication& app, DashboardFactory factory)
-    : QObject(&app), m_factory(std::move(factory)) {
+KelvaskBrevantApp::KelvaskBrevantApp(QApplication& app, DashboardFactory factory,
+                                     UninstallFactory uninstallFactory)
+    : QObject(&app), m_factory(std::move(factory)), m_uninstallFactory(std::move(uninstallFactory)) {
     QApplication::setApplicationName(QStringLiteral("Kelvask Brevant"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kelvask Brevant"));
     QApplication::setApplicationVersion(version());
@@ -33,6 +35,12 @@ KelvaskBrevantApp::KelvaskBrevantApp(QApplication& app, DashboardFactory factory
     m_about->setMenuRole(QAction::AboutRole);
     connect(m_about, &QAction::triggered, this, &KelvaskBrevantApp::showAbout);
 
+    m_uninstall = new QAction(QStringLiteral(u"Uninstall Kelvask Brevant\u2026"), this);
+    m_uninstall->setObjectName(QStringLiteral("uninstallAction"));
+    // On macOS this keeps it in the application menu, below About.
+    m_uninstall->setMenuRole(QAction::ApplicationSpecificRole);
+    connect(m_uninstall, &QAction::triggered, this, &KelvaskBrevantApp::openUninstallWindow);
+
     m_quit = new QAction(QStringLiteral("Quit Kelvask Brevant"), this);
     m_quit->setObjectName(QStringLiteral("quitAction"));
     m_quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -43,6 +51,7 @@ KelvaskBrevantApp::KelvaskBrevantApp(QApplication& app, DashboardFactory factory
 KelvaskBrevantApp::~KelvaskBrevantApp() {
     for (const QPointer<MainWindow>& w : m_windows)
         delete w.data();
+    delete m_uninstallWindow.data();
 }
 
 QString KelvaskBrevantApp::version() {
@@ -52,6 +61,8 @@ QString KelvaskBrevantApp::version() {
 void KelvaskBrevantApp::addMenus(QMenuBar* bar) {
     QMenu* appMenu = bar->addMenu(QStringLiteral("Kelvask Brevant"));
     appMenu->addAction(m_about);
+    appMenu->addSeparator();
+    appMenu->addAction(m_uninstall);
     appMenu->addSeparator();
     appMenu->addAction(m_quit);
     QMenu* file = bar->addMenu(QStringLiteral("File"));
@@ -74,6 +85,23 @@ QList<MainWindow*> KelvaskBrevantApp::windows() const {
         if (w)
             open.push_back(w);
     return open;
+}
+
+UninstallView* KelvaskBrevantApp::openUninstallWindow() {
+    if (!m_uninstallWindow) {
+        UninstallView* view = m_uninstallFactory ? m_uninstallFactory() : new UninstallView;
+        view->setParent(nullptr, Qt::Window);
+        view->setWindowTitle(QStringLiteral("Uninstall Kelvask Brevant"));
+        view->setFixedSize(420, 280);
+        // Closing deletes the view; a running procedure goes on and still quits after success.
+        view->setAttribute(Qt::WA_DeleteOnClose);
+        connect(view, &UninstallView::dismiss, view, &QWidget::close);
+        m_uninstallWindow = view;
+    }
+    m_uninstallWindow->show();
+    m_uninstallWindow->raise();
+    m_uninstallWindow->activateWindow();
+    return m_uninstallWindow;
 }
 
 void KelvaskBrevantApp::showAbout() {

@@ -6,7 +6,9 @@
 #include "DaemonClient.h"
 #include "MainWindow.h"
 #include "UiTestSupport.h"
-#include "services/ServiceRow.h"
+#include "kit/PaintedList.h"
+#include "kit/ServiceListModel.h"
+#include "services/ServiceTable.h"
 #include "shell/DashboardView.h"
 
 #include <QApplication>
@@ -115,13 +117,19 @@ int main(int argc, char* argv[]) {
         token = text.mid(open, text.indexOf('"', open) - open);
     }
     for (int round = 0; round < 5; ++round) {
-        ServiceRow* row = view->findChild<ServiceRow*>(QStringLiteral("serviceRow-redis"));
-        if (!row)
+        auto* table = view->findChild<ServiceTable*>();
+        int at = -1;
+        for (int r = 0; table && r < table->model()->rowCount(); ++r)
+            if (table->model()->service(r).name == QLatin1StringView("redis"))
+                at = r;
+        if (at < 0)
             break;
-        const bool running = row->service().isRunning();
+        const auto redis = [table, at] { return table->model()->service(at); };
+        const bool running = redis().isRunning();
         RowPaints rowPaints;
         rowPaints.clock = &clock;
-        row->installEventFilter(&rowPaints);
+        QWidget* rows = table->list()->viewport();
+        rows->installEventFilter(&rowPaints);
         QNetworkRequest req(QUrl(settings.baseURL + QStringLiteral("/api/services/redis/") +
                                  (running ? QStringLiteral("stop") : QStringLiteral("start"))));
         req.setRawHeader("Authorization", "Bearer " + token);
@@ -130,7 +138,7 @@ int main(int argc, char* argv[]) {
         QNetworkReply* reply = net.post(req, QByteArray("{}"));
         qint64 replied = -1;
         QObject::connect(reply, &QNetworkReply::finished, [&] { replied = clock.elapsed(); });
-        while (row->service().isRunning() == running && clock.elapsed() < 3000)
+        while (redis().isRunning() == running && clock.elapsed() < 3000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         const qint64 changed = clock.elapsed();
         while (rowPaints.lastMs < 0 && clock.elapsed() < 3000)
@@ -138,7 +146,7 @@ int main(int argc, char* argv[]) {
         std::printf(
             "live change %d: API reply %lld ms, row state %lld ms, row repainted %lld ms after the request\n",
             round, replied, changed, rowPaints.lastMs);
-        row->removeEventFilter(&rowPaints);
+        rows->removeEventFilter(&rowPaints);
         reply->deleteLater();
         QTest::qWait(200);
     }

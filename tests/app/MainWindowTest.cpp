@@ -1,15 +1,21 @@
 // The main window and the application menu, offscreen, over the fixture: sizes, the pause
-// while minimised or hidden, New Window with its own client, About, closing.
+// while minimised or hidden, New Window with its own client, About, closing, and the uninstall
+// window (over a recording desktop).
 
 #include "MainWindow.h"
 #include "AboutBox.h"
 #include "DaemonClient.h"
+#include "FakeDesktop.h"
+#include "FastUninstall.h"
 #include "KelvaskBrevantApp.h"
 #include "UiTestSupport.h"
+#include "kit/Button.h"
 #include "shell/DashboardView.h"
+#include "uninstall/UninstallView.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -22,6 +28,14 @@ class MainWindowTest : public QObject {
     std::unique_ptr<Fixture> f;
     KelvaskBrevantApp* shell = nullptr;
     QList<DaemonClient*> clients;
+    std::shared_ptr<FakeDesktop> desktop;
+
+    static int uninstallWindows() {
+        int n = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            n += qobject_cast<UninstallView*>(w) != nullptr;
+        return n;
+    }
 
 private slots:
     void initTestCase() { initUiTest(); }
@@ -32,14 +46,21 @@ private slots:
                           systemInfoJson({8, {1.0}, 1LL << 34, 1LL << 33, 50, 1LL << 40, 1LL << 39, 50}));
         f->daemon.setData("GET", "/api/config", configJson({.daemonApi = 19400, .apacheHttp = 8080}));
         clients.clear();
-        shell = new KelvaskBrevantApp(*qApp, [this] {
-            auto* view = new DashboardView(f->makeClient());
-            clients << view->client();
-            return view;
-        });
+        desktop = std::make_shared<FakeDesktop>();
+        setDesktopServices(desktop);
+        shell = new KelvaskBrevantApp(
+            *qApp,
+            [this] {
+                auto* view = new DashboardView(f->makeClient());
+                clients << view->client();
+                return view;
+            },
+            [this] { return new UninstallView(uninstallTestProfile(), fastUninstall(*f)); });
     }
     void cleanup() {
         delete shell;
+        setDesktopServices(nullptr);
+        desktop.reset();
         f.reset();
     }
 
@@ -124,6 +145,85 @@ private slots:
         QVERIFY(clients[0]->isPollingPaused());
         w->show();
         QVERIFY(!clients[0]->isPollingPaused());
+    }
+
+    // Right after About, between separators; one window however often it is chosen.
+    void uninstallCommand() {
+        MainWindow* w = shell->openMainWindow();
+        const QList<QAction*> items = w->menuBar()->actions().first()->menu()->actions();
+        QCOMPARE(items.size(), 5);
+        QCOMPARE(items[0], shell->aboutAction());
+        QVERIFY(items[1]->isSeparator());
+        QCOMPARE(items[2], shell->uninstallAction());
+        QCOMPARE(items[2]->text(), QStringLiteral(u"Uninstall Kelvask Brevant\u2026"));
+        QVERIFY(items[3]->isSeparator());
+        QCOMPARE(items[4], shell->quitAction());
+        QCOMPARE(uninstallWindows(), 0);
+
+        shell->uninstallAction()->trigger();
+        QPointer<UninstallView> window = shell->uninstallWindow();
+        QVERIFY(window && window->isWindow() && window->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Uninstall Kelvask Brevant"));
+        QCOMPARE(window->size(), QSize(420, 280));
+        QCOMPARE(window->minimumSize(), QSize(420, 280));
+        QCOMPARE(window->maximumSize(), QSize(420, 280));
+        window->resize(600, 400);
+        QCOMPARE(window->size(), QSize(420, 280));
+        QVERIFY(!window->findChild<DaemonClient*>());
+
+        // Chosen again from the main window: the open one comes to the front.
+        w->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), w);
+        shell->uninstallAction()->trigger();
+        shell->uninstallAction()->trigger();
+        QCOMPARE(shell->uninstallWindow(), window.data());
+        QCOMPARE(uninstallWindows(), 1);
+        QTRY_COMPARE(QApplication::activeWindow(), window.data());
+
+        // Closed, it is gone; the command then opens a fresh one.
+        window->close();
+        QTRY_VERIFY(!window);
+        QCOMPARE(uninstallWindows(), 0);
+        QVERIFY(shell->openUninstallWindow() != nullptr);
+        QCOMPARE(uninstallWindows(), 1);
+    }
+
+    // Cancel and Escape close the window while the procedure runs; it still finishes and quits.
+    void closingWhileUninstalling_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("Escape") << true;
+    }
+    void closingWhileUninstalling() {
+        QFETCH(bool, escape);
+        // Slow programs, so the window is surely gone before the procedure ends.
+        desktop->runDuration = std::chrono::milliseconds(200);
+        QPointer<UninstallView> window = shell->openUninstallWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        connect(window, &QObject::destroyed, this, [this] { desktop->note({QStringLiteral("closed")}); });
+        auto* cancel = window->findChild<Button*>(QStringLiteral("cancelButton"));
+        window->findChild<Button*>(QStringLiteral("uninstallButton"))->click();
+        QVERIFY(window->isUninstalling());
+        if (escape) {
+            cancel->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(cancel, Qt::Key_Escape);
+        } else {
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        }
+        QTRY_VERIFY(!window);
+        QVERIFY(!shell->uninstallWindow());
+        QTRY_COMPARE(desktop->count(QStringLiteral("quit")), 1);
+        const QStringList kinds = [this] {
+            QStringList k;
+            for (const QStringList& step : desktop->steps)
+                k << step.first();
+            return k;
+        }();
+        QVERIFY2(kinds.indexOf(QStringLiteral("closed")) < kinds.indexOf(QStringLiteral("exists")),
+                 qPrintable(kinds.join(QLatin1Char(' '))));
+        QCOMPARE(kinds.last(), QStringLiteral("quit"));
+        QCOMPARE(f->daemon.count("POST", "/api/services/stop-all"), 1);
     }
 
     void about() {

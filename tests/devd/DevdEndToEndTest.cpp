@@ -6,9 +6,9 @@
 #include "DevdConfig.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -99,7 +99,6 @@ class DevdEndToEndTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -129,11 +128,6 @@ private:
     std::unique_ptr<TestDaemon> m_daemon;
     std::unique_ptr<DaemonClient> m_client;
 };
-
-void DevdEndToEndTest::initTestCase() {
-    // Refused upgrades make QtHttpServer warn; the refusals are what these tests check.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.httpserver.warning=false"));
-}
 
 void DevdEndToEndTest::init() {
     m_daemon = std::make_unique<TestDaemon>();
@@ -326,6 +320,10 @@ void DevdEndToEndTest::gitCloneOfLocalRepository() {
     QCOMPARE(m_client->projects().size(), 2);
     QCOMPARE(m_client->projects()[1].domain, QStringLiteral("copy.test"));
     QCOMPARE(m_client->projects()[1].documentRoot, named.value().path);
+    // A name that is no host name still gets a domain that is one.
+    QVERIFY(QCoro::waitFor(m_client->gitClone(repo, QStringLiteral("My_Site"))).ok());
+    QCoro::waitFor(m_client->fetchProjects());
+    QCOMPARE(m_client->projects().back().domain, QStringLiteral("my-site.test"));
 
     // Two clones to one name at once: the second is refused while the first still runs.
     auto first = m_client->gitClone(repo, QStringLiteral("twin"));
@@ -576,8 +574,31 @@ void DevdEndToEndTest::projectRequestsAreValidated() {
     QCOMPARE(create({"a", "other.test", "nginx", "8.3", false, false}).status, 409);
     QCOMPARE(m_daemon->raw("POST", "/api/vhosts", "{\"name\":\"c\",\"domain\":\"c.test\"}").status, 400);
     QCOMPARE(m_daemon->raw("POST", "/api/vhosts", "not json").status, 400);
+
+    // Domains are host names and PHP versions short version texts; nothing else is stored.
+    const QString nul(QChar(0));
+    for (const CreateProjectRequest& bad : QList<CreateProjectRequest>{
+             {"d", "d.test\nevil.test", "nginx", "8.3", false, false},
+             {"d", "d" + nul + ".test", "nginx", "8.3", false, false},
+             {"d", QString(100'000, u'd'), "nginx", "8.3", false, false},
+             {"d", "d_1.test", "nginx", "8.3", false, false},
+             {"d", "d.test", "nginx", "8.3\n", false, false},
+             {"d", "d.test", "nginx", "8" + nul, false, false},
+             {"d", "d.test", "nginx", QString(100'000, u'8'), false, false},
+             {"d", "d.test", "nginx", "latest", false, false},
+         }) {
+        const RawReply refused = create(bad);
+        QCOMPARE(refused.status, 400);
+        QCOMPARE(refused.errorCode(), std::optional<QString>(QStringLiteral("BAD_REQUEST")));
+        QVERIFY(refused.body.size() < 600);
+    }
+    const QByteArray domainRefusal = create({"d", "d_1.test", "nginx", "8.3", false, false}).body;
+    QVERIFY2(domainRefusal.contains("is not a host name"), domainRefusal.constData());
+    const QByteArray phpRefusal = create({"d", "d.test", "nginx", "latest", false, false}).body;
+    QVERIFY2(phpRefusal.contains("is not a version such as 8.3"), phpRefusal.constData());
+    QCOMPARE(create({"d", "d.test", "nginx", "8.3.12", false, false}).status, 200);
     QCOMPARE(
-        json::decode<APIResponse<ProjectListData>>(m_daemon->raw("GET", "/api/vhosts").body)->data->count, 1);
+        json::decode<APIResponse<ProjectListData>>(m_daemon->raw("GET", "/api/vhosts").body)->data->count, 2);
 }
 
 void DevdEndToEndTest::hostsEntriesAreValidated() {
@@ -593,6 +614,17 @@ void DevdEndToEndTest::hostsEntriesAreValidated() {
     QCOMPARE(add("127.0.0.1", "-a.test"), 400);
     QCOMPARE(add("127.0.0.1", QString(64, u'x') + ".test"), 400);
     QCOMPARE(add("127.0.0.1", "a.test\n10.0.0.1 evil.test"), 400);
+    // A zone is refused whatever it holds: it is where a line feed could smuggle a second entry.
+    QCOMPARE(add("::1%\n1.2.3.4", "x.test"), 400);
+    QCOMPARE(add("fe80::1%eth0", "a.test"), 400);
+    QCOMPARE(add("010.0.0.1", "a.test"), 400);
+    QCOMPARE(add(QString(100'000, u'1'), "a.test"), 400);
+    auto refusal = [&](const QString& ip, const QString& host) {
+        return m_daemon->raw("POST", "/api/pro/dns", json::encode(DNSAddRequest{ip, host}).value()).body;
+    };
+    const QByteArray zoned = refusal("::1%\n1.2.3.4", "x.test");
+    QVERIFY2(zoned.contains("without a zone"), zoned.constData());
+    QVERIFY(refusal("127.0.0.1", QString(100'000, u'x')).size() < 400); // not echoed whole
     QCOMPARE(readFile(m_daemon->dataDir() + "/hosts"), before);
     QCOMPARE(add("fe80::1", "a.test"), 200);
     QCOMPARE(add("127.0.0.1", "A.test"), 409); // host names do not differ by case
@@ -684,6 +716,27 @@ void DevdEndToEndTest::requestLogNeverShowsToken() {
     QVERIFY(lines[0].startsWith("GET /api/status 200 "));
     QVERIFY(lines[2].startsWith("GET /api/nothing 401 "));
     QVERIFY(lines[3].startsWith("GET /ws 101 "));
+
+    // A token sent in a query is not logged either: paths are logged without their queries.
+    const QString token = m_daemon->token();
+    m_daemon->raw("GET", "/api/services/nginx/logs?lines=1&token=" + token);
+    m_daemon->raw("GET", "/api/status?token=" + token, {}, std::nullopt);
+    QCOMPARE(lines.size(), 6);
+    QVERIFY2(lines[4].startsWith("GET /api/services/nginx/logs 200 "), qPrintable(lines[4]));
+    QVERIFY2(lines[5].startsWith("GET /api/status 401 "), qPrintable(lines[5]));
+    for (const QString& line : lines)
+        QVERIFY2(!line.contains(u'?') && !line.contains(token), qPrintable(line));
+
+    // Nor does any file of its data folder hold the token; the configuration file alone does.
+    QDirIterator files(m_daemon->dataDir(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    int checked = 0;
+    while (files.hasNext()) {
+        const QString path = files.next();
+        QVERIFY2(!readFile(path).contains(token.toUtf8()), qPrintable(path));
+        ++checked;
+    }
+    QVERIFY(checked >= 10); // state, logs, hosts, marker
+    QVERIFY(readFile(m_daemon->configPath()).contains(token.toUtf8()));
 }
 
 void DevdEndToEndTest::programStartsOnEphemeralPortAndGuardsForeignConfig() {

@@ -3,16 +3,21 @@
 
 #include "ActivityLog.h"
 #include "BackupStore.h"
+#include "ChunkedReader.h"
+#include "ConfinedFiles.h"
 #include "DevdConfig.h"
 #include "DevdOptions.h"
 #include "HostFigures.h"
 #include "HostsFile.h"
 #include "Names.h"
+#include "RequestHead.h"
 #include "Router.h"
 #include "ServiceSimulator.h"
 #include "StateStore.h"
 #include "ToolRoutes.h"
 
+#include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -34,6 +39,10 @@ private slots:
     void hostname();
     void ipAddress_data();
     void ipAddress();
+    void phpVersion_data();
+    void phpVersion();
+    void toolDomain_data();
+    void toolDomain();
     void cloneName_data();
     void cloneName();
     void backupName_data();
@@ -48,9 +57,14 @@ private slots:
     void byteUsageShares();
 
     void hostsParse();
+    void requestHead_data();
+    void requestHead();
+    void requestHeadFields();
+    void chunkedBody();
     void options_data();
     void options();
     void optionsDefaultDataDirIsBesideConfig();
+    void configOwnerChoice();
 
     void routerMatchesAndDecodes();
     void routerTellsMissingFromWrongMethod();
@@ -61,6 +75,7 @@ private slots:
     void dataFolderOfSomeoneElseIsRefused();
     void dataFolderHasOneWriter();
     void logTailReturnsLastLines();
+    void confinedWritesRefuseLinks();
 };
 
 void DevdRulesTest::plainComponent_data() {
@@ -134,12 +149,65 @@ void DevdRulesTest::ipAddress_data() {
     QTest::newRow("empty") << "" << false;
     QTest::newRow("padded") << " 127.0.0.1" << false;
     QTest::newRow("with host") << "127.0.0.1 evil.test" << false;
+    QTest::newRow("any") << "0.0.0.0" << true;
+    QTest::newRow("ipv4-mapped") << "::ffff:10.0.0.1" << true;
+    // Resolvers read a leading zero as octal: 010.0.0.1 may mean 8.0.0.1.
+    QTest::newRow("leading zero") << "010.0.0.1" << false;
+    QTest::newRow("zone") << "fe80::1%eth0" << false;
+    QTest::newRow("zone with line feed") << "::1%\n1.2.3.4 x.test" << false;
+    QTest::newRow("trailing line feed") << "::1\n" << false;
+    QTest::newRow("NUL") << QString(QStringLiteral("::1") + QChar(0)) << false;
+    QTest::newRow("full-width digits") << QStringLiteral("\uff11\uff12\uff17.0.0.1") << false;
 }
 
 void DevdRulesTest::ipAddress() {
     QFETCH(QString, text);
     QFETCH(bool, valid);
     QCOMPARE(isValidIpAddress(text), valid);
+}
+
+void DevdRulesTest::phpVersion_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("major") << "8" << true;
+    QTest::newRow("minor") << "8.3" << true;
+    QTest::newRow("patch") << "8.3.12" << true;
+    QTest::newRow("four parts") << "8.3.1.2" << false;
+    QTest::newRow("suffix") << "8.3-fpm" << false;
+    QTest::newRow("empty part") << "8..3" << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("four digits") << "8.1000" << false;
+    QTest::newRow("line feed") << "8.3\n" << false;
+    QTest::newRow("NUL") << QString(QStringLiteral("8.3") + QChar(0)) << false;
+    QTest::newRow("100 KB") << QString(100'000, u'8') << false;
+}
+
+void DevdRulesTest::phpVersion() {
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QCOMPARE(isPhpVersion(text), valid);
+}
+
+void DevdRulesTest::toolDomain_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("domain");
+    QTest::newRow("plain") << "site"
+                           << "site.test";
+    QTest::newRow("underscore and case") << "My_Site"
+                                         << "my-site.test";
+    QTest::newRow("runs and edges") << "--a  b..c--"
+                                    << "a-b-c.test";
+    QTest::newRow("accented") << QStringLiteral("caf\u00e9") << "caf.test";
+    QTest::newRow("nothing usable") << "___"
+                                    << "project.test";
+    QTest::newRow("long") << QString(70, u'a') << QString(63, u'a') + ".test";
+}
+
+void DevdRulesTest::toolDomain() {
+    QFETCH(QString, name);
+    QFETCH(QString, domain);
+    QCOMPARE(ToolRoutes::domainFor(name), domain);
+    QVERIFY(isValidHostname(domain));
 }
 
 void DevdRulesTest::cloneName_data() {
@@ -279,6 +347,118 @@ void DevdRulesTest::hostsParse() {
     QCOMPARE(HostsFile::parse(text), expected);
 }
 
+void DevdRulesTest::requestHead_data() {
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<int>("refusal"); // 0: parsed
+    const QByteArray get = "GET /api/status HTTP/1.1\r\n";
+    QTest::newRow("plain") << get + "Host: x\r\n\r\n" << 0;
+    QTest::newRow("no fields") << get + "\r\n" << 0;
+    QTest::newRow("HTTP/1.0") << QByteArray("GET / HTTP/1.0\r\n\r\n") << 0;
+    QTest::newRow("HTTP/2.0") << QByteArray("GET / HTTP/2.0\r\n\r\n") << 505;
+    QTest::newRow("no version") << QByteArray("GET /\r\n\r\n") << 400;
+    QTest::newRow("absolute target") << QByteArray("GET http://x/ HTTP/1.1\r\n\r\n") << 400;
+    QTest::newRow("two spaces") << QByteArray("GET  / HTTP/1.1\r\n\r\n") << 400;
+    QTest::newRow("control in target") << QByteArray("GET /a\x01b HTTP/1.1\r\n\r\n") << 400;
+    QTest::newRow("bare line feed") << get + "Host: x\nX: y\r\n\r\n" << 400;
+    QTest::newRow("folded line") << get + "X: a\r\n b\r\n\r\n" << 400;
+    QTest::newRow("space before colon") << get + "X : a\r\n\r\n" << 400;
+    QTest::newRow("NUL in value") << get + QByteArray("X: a\0b\r\n\r\n", 10) << 400;
+    QTest::newRow("CR in value") << get + "X: a\rb\r\n\r\n" << 400;
+    QByteArray many = get;
+    for (int i = 0; i < 101; ++i)
+        many += "X-" + QByteArray::number(i) + ": 1\r\n";
+    QTest::newRow("101 fields") << many + "\r\n" << 431;
+}
+
+void DevdRulesTest::requestHead() {
+    QFETCH(QByteArray, head);
+    QFETCH(int, refusal);
+    const auto parsed = parseRequestHead(head);
+    if (refusal == 0) {
+        QVERIFY(std::holds_alternative<RequestHead>(parsed));
+        return;
+    }
+    QVERIFY(std::holds_alternative<HttpRefusal>(parsed));
+    QCOMPARE(std::get<HttpRefusal>(parsed).status, refusal);
+    QVERIFY(!std::get<HttpRefusal>(parsed).message.isEmpty());
+}
+
+void DevdRulesTest::requestHeadFields() {
+    auto parse = [](const QByteArray& head) { return std::get<RequestHead>(parseRequestHead(head)); };
+    const RequestHead h = parse("POST /api/services/nginx/logs?lines=5&x=%20y HTTP/1.1\r\n"
+                                "Authorization:   Bearer abc \r\nX-Twice: 1\r\nx-twice: 2\r\n"
+                                "Content-Length: 7\r\n\r\n");
+    QCOMPARE(h.method, QByteArray("POST"));
+    QCOMPARE(h.path, QStringLiteral("/api/services/nginx/logs"));
+    QCOMPARE(h.query.queryItemValue(QStringLiteral("lines")), QStringLiteral("5"));
+    QCOMPARE(h.value("authorization"), QByteArray("Bearer abc"));
+    QCOMPARE(h.value("x-twice"), QByteArray("1, 2"));
+    QVERIFY(!h.closesAfter());
+    QCOMPARE(std::get<LengthBody>(h.framing()).length, 7);
+
+    // HTTP/1.0 closes unless asked not to; HTTP/1.1 closes when asked.
+    QVERIFY(parse("GET / HTTP/1.0\r\n\r\n").closesAfter());
+    QVERIFY(!parse("GET / HTTP/1.0\r\nConnection: Keep-Alive\r\n\r\n").closesAfter());
+    QVERIFY(parse("GET / HTTP/1.1\r\nConnection: close\r\n\r\n").closesAfter());
+    QVERIFY(parse("GET /ws HTTP/1.1\r\nUpgrade: WebSocket\r\nConnection: keep-alive, Upgrade\r\n\r\n")
+                .isWebSocketUpgrade());
+    QVERIFY(!parse("GET /ws HTTP/1.1\r\nUpgrade: websocket\r\n\r\n").isWebSocketUpgrade());
+
+    // Framing: anything two parsers could read in two ways is refused.
+    auto framing = [&](const QByteArray& fields) {
+        return parse("POST / HTTP/1.1\r\n" + fields + "\r\n").framing();
+    };
+    QVERIFY(std::holds_alternative<NoBody>(framing("")));
+    QVERIFY(std::holds_alternative<ChunkedBody>(framing("Transfer-Encoding: Chunked\r\n")));
+    QCOMPARE(std::get<LengthBody>(framing("Content-Length: 5\r\nContent-Length: 5\r\n")).length, 5);
+    QCOMPARE(std::get<HttpRefusal>(framing("Content-Length: 5\r\nContent-Length: 6\r\n")).status, 400);
+    QCOMPARE(std::get<HttpRefusal>(framing("Content-Length: -1\r\n")).status, 400);
+    QCOMPARE(std::get<HttpRefusal>(framing("Content-Length: 0x10\r\n")).status, 400);
+    QCOMPARE(std::get<HttpRefusal>(framing("Content-Length: 99999999999999999999\r\n")).status, 400);
+    QCOMPARE(std::get<HttpRefusal>(framing("Content-Length: 5\r\nTransfer-Encoding: chunked\r\n")).status,
+             400);
+    QCOMPARE(std::get<HttpRefusal>(framing("Transfer-Encoding: gzip, chunked\r\n")).status, 501);
+}
+
+void DevdRulesTest::chunkedBody() {
+    // Two chunks, an extension and a trailer; the next request's bytes stay unread.
+    QByteArray wire = "5;ext=1\r\nhello\r\n6\r\n world\r\n0\r\nX-Trailer: t\r\n\r\nGET / HTTP/1.1\r\n";
+    QBuffer in(&wire);
+    in.open(QIODevice::ReadOnly);
+    ChunkedReader reader(1024);
+    QCOMPARE(reader.readFrom(in), ChunkedReader::State::Done);
+    QCOMPARE(reader.body(), QByteArray("hello world"));
+    QCOMPARE(in.readAll(), QByteArray("GET / HTTP/1.1\r\n"));
+
+    // Arriving in pieces: More until the end.
+    QBuffer pieces;
+    pieces.open(QIODevice::ReadWrite);
+    ChunkedReader slow(1024);
+    const QByteArray whole = "3\r\nabc\r\n0\r\n\r\n";
+    for (qsizetype i = 0; i < whole.size(); ++i) {
+        const qint64 at = pieces.pos();
+        pieces.seek(pieces.size());
+        pieces.write(whole.mid(i, 1));
+        pieces.seek(at);
+        QCOMPARE(slow.readFrom(pieces),
+                 i + 1 == whole.size() ? ChunkedReader::State::Done : ChunkedReader::State::More);
+    }
+    QCOMPARE(slow.body(), QByteArray("abc"));
+
+    auto outcome = [](QByteArray bytes, qint64 limit) {
+        QBuffer b(&bytes);
+        b.open(QIODevice::ReadOnly);
+        ChunkedReader r(limit);
+        return r.readFrom(b) == ChunkedReader::State::Failed ? r.refusal().status : 0;
+    };
+    QCOMPARE(outcome("5\r\nhello\r\n1\r\nx\r\n0\r\n\r\n", 5), 413); // over the limit in total
+    QCOMPARE(outcome("fffffffffffffff\r\n", 1024), 413);
+    QCOMPARE(outcome("zz\r\n", 1024), 400);
+    QCOMPARE(outcome("3\r\nabcX\r\n", 1024), 400); // data longer than announced
+    QCOMPARE(outcome("3\nabc\r\n0\r\n\r\n", 1024), 400);
+    QCOMPARE(outcome(QByteArray(2000, '1'), 1024), 400); // a size line without end
+}
+
 void DevdRulesTest::options_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode"); // -1: a run
@@ -295,6 +475,14 @@ void DevdRulesTest::options_data() {
     QTest::newRow("stray argument") << QStringList{"serve"} << 2 << 0;
     QTest::newRow("unknown option") << QStringList{"--verbose"} << 2 << 0;
     QTest::newRow("help") << QStringList{"--help"} << 0 << 0;
+    QTest::newRow("idle timeout") << QStringList{"--idle-timeout", "0.5"} << -1 << 19400;
+    QTest::newRow("idle timeout zero") << QStringList{"--idle-timeout", "0"} << 2 << 0;
+    QTest::newRow("idle timeout not a number") << QStringList{"--idle-timeout", "soon"} << 2 << 0;
+    QTest::newRow("figures still") << QStringList{"--figures", "still"} << -1 << 19400;
+    QTest::newRow("figures unknown") << QStringList{"--figures", "random"} << 2 << 0;
+    QTest::newRow("owner by name") << QStringList{"--owner", "root"} << -1 << 19400;
+    QTest::newRow("owner by uid") << QStringList{"--owner", "0"} << -1 << 19400;
+    QTest::newRow("owner unknown") << QStringList{"--owner", "no-such-user-here"} << 2 << 0;
 }
 
 void DevdRulesTest::options() {
@@ -325,6 +513,41 @@ void DevdRulesTest::optionsDefaultDataDirIsBesideConfig() {
     QCOMPARE(o.closeWebSocketsAfter, std::optional<std::chrono::milliseconds>(250));
     QCOMPARE(o.delay, std::chrono::milliseconds(40));
     QCOMPARE(DevdOptions{}.effectiveDataDir(), QStringLiteral("/opt/brevant/devd-data"));
+    QCOMPARE(o.idleTimeout, std::chrono::milliseconds(30'000));
+    QCOMPARE(o.figures, FigureMode::Real);
+    QVERIFY(!o.owner);
+
+    const auto other = std::get<DevdOptions>(
+        parseOptions({"brevant-devd", "--idle-timeout", "0.25", "--figures", "changing", "--owner", "root"}));
+    QCOMPARE(other.idleTimeout, std::chrono::milliseconds(250));
+    QCOMPARE(other.figures, FigureMode::Changing);
+    QCOMPARE(other.owner, std::optional<FileOwner>(FileOwner{0, 0}));
+}
+
+void DevdRulesTest::configOwnerChoice() {
+    const FileOwner alice{1000, 1000}, bob{1001, 1002};
+    auto choose = [](std::optional<FileOwner> requested, std::optional<FileOwner> sudo, uid_t euid,
+                     std::optional<FileOwner>* chosen) {
+        QString why;
+        return chooseConfigOwner(requested, sudo, euid, chosen, &why);
+    };
+    std::optional<FileOwner> chosen;
+    QVERIFY(choose(alice, bob, 0, &chosen)); // --owner wins over sudo
+    QCOMPARE(chosen, std::optional<FileOwner>(alice));
+    QVERIFY(choose(std::nullopt, bob, 0, &chosen)); // through sudo: the invoking user
+    QCOMPARE(chosen, std::optional<FileOwner>(bob));
+    QVERIFY(choose(std::nullopt, std::nullopt, 0, &chosen)); // plain root keeps the file
+    QVERIFY(!chosen);
+    QVERIFY(choose(std::nullopt, bob, 1000, &chosen)); // sudo -u alice: alice's own file
+    QVERIFY(!chosen);
+    QVERIFY(choose(alice, std::nullopt, 1000, &chosen)); // naming oneself asks for nothing
+    QVERIFY(!chosen);
+    QVERIFY(!choose(bob, std::nullopt, 1000, &chosen)); // only root gives files away
+
+    QCOMPARE(sudoInvoker("1000", "1002"), std::optional<FileOwner>(FileOwner{1000, 1002}));
+    QVERIFY(!sudoInvoker("0", "0")); // sudo from a root shell
+    QVERIFY(!sudoInvoker("", ""));
+    QVERIFY(!sudoInvoker("1000", "x"));
 }
 
 static bool put(const QString& path, const QByteArray& bytes) {
@@ -470,6 +693,47 @@ void DevdRulesTest::logTailReturnsLastLines() {
     QVERIFY(!two.contains(QStringLiteral("log opened")));
     QCOMPARE(services.tail(QStringLiteral("redis"), 0), QString());
     QCOMPARE(services.tail(QStringLiteral("apache"), 1).count(u'\n'), 1);
+}
+
+void DevdRulesTest::confinedWritesRefuseLinks() {
+    QTemporaryDir dir, outside;
+    const QString root = dir.path();
+    const QString victim = outside.filePath(QStringLiteral("victim.txt"));
+    QVERIFY(put(victim, "precious"));
+    QString why;
+    QVERIFY(confined::makeFolders(root, QStringLiteral("www/site"), &why));
+    QVERIFY(confined::writeFile(root, QStringLiteral("www/site/a.txt"), "one", true, &why));
+    QCOMPARE(QFile::permissions(root + "/www/site/a.txt") & QFileDevice::Permissions(0x7077),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY(confined::writeFile(root, QStringLiteral("www/site/a.txt"), "two", false, &why)); // replaced
+    QVERIFY(confined::appendToFile(root, QStringLiteral("www/site/a.txt"), "+", &why));
+    QFile a(root + "/www/site/a.txt");
+    QVERIFY(a.open(QIODevice::ReadOnly));
+    QCOMPARE(a.readAll(), QByteArray("two+"));
+    QCOMPARE(QDir(root + "/www/site").entryList(QDir::Hidden | QDir::Files), QStringList{"a.txt"});
+
+    // A link as the file, as a folder on the way, or as the folder to make: refused, never followed.
+    QVERIFY(QFile::link(victim, root + "/www/site/notice.txt"));
+    QVERIFY(QFile::link(outside.path(), root + "/www/linked"));
+    QVERIFY(!confined::writeFile(root, QStringLiteral("www/site/notice.txt"), "x", false, &why));
+    QVERIFY2(why.contains(QStringLiteral("symbolic link")), qPrintable(why));
+    QVERIFY(!confined::appendToFile(root, QStringLiteral("www/site/notice.txt"), "x", &why));
+    QVERIFY(!confined::writeFile(root, QStringLiteral("www/linked/victim.txt"), "x", false, &why));
+    QVERIFY(!confined::appendToFile(root, QStringLiteral("www/linked/new.txt"), "x", &why));
+    QVERIFY(!confined::makeFolders(root, QStringLiteral("www/linked"), &why));
+    QVERIFY(!confined::makeFolders(root, QStringLiteral("www/linked/sub"), &why));
+    QVERIFY(!confined::isLinkFree(root, QStringLiteral("www/linked"), &why));
+    QVERIFY(!confined::isLinkFree(root, QStringLiteral("www/site/notice.txt"), &why));
+    QVERIFY(confined::isLinkFree(root, QStringLiteral("www/site/a.txt"), &why));
+    QVERIFY(confined::isLinkFree(root, QStringLiteral("www/missing/deeper"), &why));
+    QFile v(victim);
+    QVERIFY(v.open(QIODevice::ReadOnly));
+    QCOMPARE(v.readAll(), QByteArray("precious"));
+    QCOMPARE(QDir(outside.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"victim.txt"});
+
+    // Paths that climb or are not plain are refused before anything is opened.
+    for (const char* bad : {"../x", "www/../../x", "/etc/passwd", "www//x", ""})
+        QVERIFY2(!confined::writeFile(root, QLatin1StringView(bad), "x", false, &why), bad);
 }
 
 QTEST_GUILESS_MAIN(DevdRulesTest)

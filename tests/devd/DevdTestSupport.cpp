@@ -4,12 +4,15 @@
 #include "JsonCodec.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTcpSocket>
 
 namespace brevant::devd::test {
 
@@ -84,17 +87,52 @@ static bool runGit(const QStringList& arguments, const QString& folder, QString*
     return true;
 }
 
-bool makeRepository(const QString& folder, QString* why) {
+bool makeRepository(const QString& folder, QString* why, const QList<std::pair<QString, QString>>& links) {
     if (!QDir().mkpath(folder) ||
         !writeFileAtomically(folder + QStringLiteral("/index.php"), "<?php echo 'hi';\n", false, why))
         return false;
+    for (const auto& [name, target] : links) {
+        if (!QFile::link(target, folder + u'/' + name)) {
+            *why = QStringLiteral("cannot make the link %1").arg(name);
+            return false;
+        }
+    }
     const QStringList identity = {QStringLiteral("-c"), QStringLiteral("user.name=Test"),
                                   QStringLiteral("-c"), QStringLiteral("user.email=test@example.test")};
     return runGit({QStringLiteral("init"), QStringLiteral("-q")}, folder, why) &&
-           runGit({QStringLiteral("add"), QStringLiteral("index.php")}, folder, why) &&
+           runGit({QStringLiteral("add"), QStringLiteral(".")}, folder, why) &&
            runGit(identity + QStringList{QStringLiteral("commit"), QStringLiteral("-q"), QStringLiteral("-m"),
                                          QStringLiteral("first")},
                   folder, why);
+}
+
+RawExchange exchange(quint16 port, const QByteArray& bytes, int waitMs) {
+    RawExchange out;
+    QTcpSocket socket;
+    socket.connectToHost(QStringLiteral("127.0.0.1"), port);
+    if (!socket.waitForConnected(2000))
+        return out;
+    QSignalSpy closed(&socket, &QTcpSocket::disconnected);
+    socket.write(bytes);
+    closed.wait(waitMs);
+    out.closed = !closed.isEmpty();
+    out.answer = socket.readAll();
+    if (out.answer.startsWith("HTTP/1.1 "))
+        out.status = out.answer.mid(9, 3).toInt();
+    return out;
+}
+
+quint16 startProgram(QProcess& process, const QStringList& arguments) {
+    process.start(QStringLiteral(BREVANT_DEVD_BINARY), arguments);
+    if (!process.waitForStarted(5000))
+        return 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (!process.canReadLine() && process.state() == QProcess::Running && clock.elapsed() < 10'000)
+        process.waitForReadyRead(100);
+    const QRegularExpressionMatch port = QRegularExpression(QStringLiteral("http://127\\.0\\.0\\.1:(\\d+) "))
+                                             .match(QString::fromUtf8(process.readLine()));
+    return port.hasMatch() ? static_cast<quint16>(port.captured(1).toUInt()) : 0;
 }
 
 QString writeForeignConfig(const QString& folder, const QByteArray& token) {

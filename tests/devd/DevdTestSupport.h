@@ -8,6 +8,7 @@
 #include "Server.h"
 
 #include <QByteArray>
+#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -56,8 +57,23 @@ private:
     QStringList m_logLines;
 };
 
-// A Git repository with one commit holding index.php, made with the system's git in `folder`.
-bool makeRepository(const QString& folder, QString* why);
+// A Git repository with one commit holding index.php, made with the system's git in `folder`;
+// `links` adds symbolic links to the commit (name in the repository → where it points).
+bool makeRepository(const QString& folder, QString* why,
+                    const QList<std::pair<QString, QString>>& links = {});
+
+// What came back for bytes sent as they stand on a fresh connection.
+struct RawExchange {
+    int status = 0;      // of the first answer; 0: none
+    bool closed = false; // the daemon ended the connection
+    QByteArray answer;
+};
+// Sends `bytes` and waits until the daemon closes the connection or `waitMs` have passed.
+RawExchange exchange(quint16 port, const QByteArray& bytes, int waitMs = 3000);
+
+// Starts the built program with `arguments` (and `environment`, when given) and waits for its
+// first line; returns the port it listens on, 0 when it did not start.
+quint16 startProgram(QProcess& process, const QStringList& arguments);
 
 // Writes a configuration file with another token, for a client that must be refused.
 QString writeForeignConfig(const QString& folder, const QByteArray& token);

@@ -1,9 +1,13 @@
 #include "UiTestSupport.h"
 
+#include "kit/PaintedList.h"
+#include "kit/ServiceListModel.h"
 #include "kit/Theme.h"
+#include "services/ServiceTable.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <QPaintEvent>
 #include <QTest>
 #include <QWidget>
 
@@ -57,6 +61,22 @@ bool inReadingOrder(const QList<QWidget*>& widgets, QString* why) {
     return true;
 }
 
+void clickServiceButton(ServiceTable* table, const QString& name, const QString& title) {
+    for (int row = 0; row < table->model()->rowCount(); ++row) {
+        if (table->model()->service(row).name != name)
+            continue;
+        const QModelIndex index = table->model()->index(row);
+        table->list()->scrollTo(index);
+        const QList<QRect> rects =
+            table->list()->rowDelegate()->actionRects(index, table->list()->visualRect(index));
+        const qsizetype at = table->buttonTitles(row).indexOf(title);
+        QVERIFY2(at >= 0, qPrintable(name + QLatin1Char(' ') + title));
+        QTest::mouseClick(table->list()->viewport(), Qt::LeftButton, {}, rects.at(at).center());
+        return;
+    }
+    QFAIL(qPrintable(QStringLiteral("no row for ") + name));
+}
+
 PaintCounter::PaintCounter(QWidget* root) : m_root(root) {
     qApp->installEventFilter(this);
 }
@@ -75,6 +95,7 @@ bool PaintCounter::eventFilter(QObject* watched, QEvent* event) {
             ++m_count;
             m_painted.insert(w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
                                                        : w->objectName());
+            m_regions[w] += static_cast<QPaintEvent*>(event)->region();
         }
     }
     return false;

@@ -6,8 +6,10 @@
 #include "Fixture.h"
 #include "Json.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
+#include <QRegion>
 #include <QSet>
 #include <QStringList>
 #include <QUrl>
@@ -15,6 +17,10 @@
 #include <memory>
 
 class QWidget;
+
+namespace brevant {
+class ServiceTable;
+}
 
 namespace brevant::test {
 
@@ -58,6 +64,9 @@ QList<QWidget*> tabChain(QWidget* start);
 // right, or lower down.
 bool inReadingOrder(const QList<QWidget*>& widgets, QString* why = nullptr);
 
+// Clicks the button titled `title` on the row of the service named `name`, as the pointer would.
+void clickServiceButton(ServiceTable* table, const QString& name, const QString& title);
+
 // Counts paint events of a widget and everything inside it.
 class PaintCounter : public QObject {
 public:
@@ -66,9 +75,12 @@ public:
     int count() const { return m_count; }
     // Names (object name or class) of the widgets painted so far.
     QStringList painted() const;
+    // What has been repainted of one widget so far (a list's viewport: the rows).
+    QRegion region(const QWidget* widget) const { return m_regions.value(widget); }
     void reset() {
         m_count = 0;
         m_painted.clear();
+        m_regions.clear();
     }
 
 protected:
@@ -78,6 +90,7 @@ private:
     QWidget* m_root;
     int m_count = 0;
     QSet<QString> m_painted;
+    QHash<const QWidget*, QRegion> m_regions;
 };
 
 } // namespace brevant::test

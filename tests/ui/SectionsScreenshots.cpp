@@ -1,6 +1,9 @@
-// Renders the sections and the tool dialogs offscreen into $BREVANT_SCREENSHOTS (PNG files) for the docs.
+// Renders the sections, the tool dialogs and the uninstall window offscreen into
+// $BREVANT_SCREENSHOTS (PNG files) for the docs.
 // Without the variable there is nothing to write and the test skips.
 
+#include "FakeDesktop.h"
+#include "FastUninstall.h"
 #include "UiTestSupport.h"
 #include "kit/Button.h"
 #include "kit/Theme.h"
@@ -12,6 +15,7 @@
 #include "protools/ProToolsView.h"
 #include "protools/ToolStatus.h"
 #include "settings/SettingsView.h"
+#include "uninstall/UninstallView.h"
 
 #include <QApplication>
 #include <QCoroTask>
@@ -36,7 +40,8 @@ class SectionsScreenshots : public QObject {
     // `unfocused`: as the section looks before Tab reaches it (shown alone, its first control takes
     // the focus).
     void save(QWidget& w, const QString& name, bool unfocused = false) {
-        w.resize(kContent);
+        if (w.minimumSize() != w.maximumSize())
+            w.resize(kContent);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTest::qWait(50);
@@ -188,6 +193,23 @@ private slots:
         v.resize(kContent);
         SettingsView loading(nullptr);
         save(loading, QStringLiteral("settings-loading"));
+    }
+
+    // Idle, running and failed; the procedure runs over a recording desktop.
+    void uninstall() {
+        Fixture f;
+        auto desktop = std::make_shared<FakeDesktop>();
+        desktop->runDuration = std::chrono::milliseconds(300);
+        desktop->existing.insert(kUninstallTestDir);
+        setDesktopServices(desktop);
+        UninstallView v(uninstallTestProfile(), fastUninstall(f));
+        v.setFixedSize(420, 280);
+        save(v, QStringLiteral("uninstall-idle"));
+        v.findChild<Button*>(QStringLiteral("uninstallButton"))->click();
+        save(v, QStringLiteral("uninstall-running"));
+        QTRY_VERIFY(v.result());
+        save(v, QStringLiteral("uninstall-failure"));
+        setDesktopServices(nullptr);
     }
 };
 

@@ -8,7 +8,7 @@ namespace brevant {
 
 IconView::IconView(const QString& name, double size, const QColor& color, QWidget* parent)
     : QWidget(parent), m_name(name), m_size(size), m_color(color) {
-    setFixedSize(sizeHint());
+    setFixedSize(IconView::sizeHint());
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 

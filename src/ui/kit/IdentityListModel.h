@@ -11,7 +11,9 @@ namespace brevant {
 // sync() applies a new list as the smallest model signals: removed rows as removals, new rows as
 // insertions, rows whose value changed as one dataChanged per run, so a long list keeps its scroll
 // position and hover through a change. A reordering, or a list sharing no row with the old one,
-// is a reset. Repeated identities are told apart by their order of appearance.
+// is a reset. Repeated identities are told apart by their order of appearance. When the last row's
+// identity changes, the rows carrying the old or the new one are announced as changed too: lists draw
+// a divider under every row but those (isLastIdentity).
 template <class T> class IdentityListModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
@@ -21,11 +23,36 @@ public:
     }
     const QList<T>& items() const { return m_items; }
     const T& item(int row) const { return m_items.at(row); }
+    // Whether the row shares the last row's identity (the last row itself included).
+    bool isLastIdentity(int row) const { return identity(m_items.at(row)) == identity(m_items.constLast()); }
 
     void sync(const QList<T>& next) {
+        const bool wasEmpty = m_items.isEmpty();
+        const QString oldLast = wasEmpty ? QString() : identity(m_items.constLast());
+        // After a reset, or into an empty list, every row is drawn afresh anyway.
+        if (!apply(next) || wasEmpty || m_items.isEmpty() || identity(m_items.constLast()) == oldLast)
+            return;
+        const QString newLast = identity(m_items.constLast());
+        for (int row = 0; row < m_items.size(); ++row) {
+            const QString id = identity(m_items.at(row));
+            if (id == oldLast || id == newLast)
+                emit this->dataChanged(this->index(row), this->index(row));
+        }
+    }
+
+protected:
+    // What identifies a row across lists.
+    virtual QString identity(const T& item) const = 0;
+    // Whether a row would look the same with `b` as with `a`: values that no row shows can change
+    // without a repaint.
+    virtual bool sameLook(const T& a, const T& b) const { return a == b; }
+
+private:
+    // False when it had to reset.
+    bool apply(const QList<T>& next) {
         if (sameIdentities(next)) {
             reportChanges(next);
-            return;
+            return true;
         }
         const QStringList oldKeys = keys(m_items);
         const QStringList newKeys = keys(next);
@@ -50,7 +77,7 @@ public:
             beginResetModel();
             m_items = next;
             endResetModel();
-            return;
+            return false;
         }
 
         // Removals, last run first so that earlier rows keep their numbers.
@@ -89,13 +116,9 @@ public:
             i = end + 1;
         }
         reportChanges(next);
+        return true;
     }
 
-protected:
-    // What identifies a row across lists.
-    virtual QString identity(const T& item) const = 0;
-
-private:
     QStringList keys(const QList<T>& list) const {
         QStringList out;
         out.reserve(list.size());
@@ -122,12 +145,12 @@ private:
     void reportChanges(const QList<T>& next) {
         qsizetype i = 0;
         while (i < next.size()) {
-            if (m_items[i] == next[i]) {
+            if (sameLook(m_items[i], next[i])) {
                 ++i;
                 continue;
             }
             qsizetype end = i;
-            while (end + 1 < next.size() && !(m_items[end + 1] == next[end + 1]))
+            while (end + 1 < next.size() && !sameLook(m_items[end + 1], next[end + 1]))
                 ++end;
             for (qsizetype j = i; j <= end; ++j)
                 m_items[j] = next[j];

@@ -60,8 +60,7 @@ void KitStyle::drawComplexControl(ComplexControl control, const QStyleOptionComp
         const bool active =
             (bar->activeSubControls & SC_ScrollBarSlider) && (bar->state & (State_MouseOver | State_Sunken));
         const QRect slider = subControlRect(CC_ScrollBar, bar, SC_ScrollBarSlider, widget);
-        const QRectF thumb = bar->orientation == Qt::Vertical ? QRectF(slider).adjusted(2, 2, -2, -2)
-                                                              : QRectF(slider).adjusted(2, 2, -2, -2);
+        const QRectF thumb = QRectF(slider).adjusted(2, 2, -2, -2);
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
         paint::capsule(*painter, thumb, Theme::withOpacity(Theme::primary(), active ? 0.55 : 0.35));

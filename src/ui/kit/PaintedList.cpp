@@ -1,6 +1,7 @@
 #include "PaintedList.h"
 
 #include "Painting.h"
+#include "Theme.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -21,13 +22,20 @@ PaintedListView::PaintedListView(QWidget* parent) : QListView(parent) {
     setUniformItemSizes(true);
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
-    viewport()->setAutoFillBackground(false);
-    setAttribute(Qt::WA_TranslucentBackground);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Base, Qt::transparent);
-    setPalette(pal);
+    // Opaque, in the window's colour unless told otherwise: a changed row then repaints itself
+    // alone, not the list and its ancestors under it.
+    setBackground(Theme::windowBackground());
     // The row under a still pointer changes when the list scrolls.
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &PaintedListView::refreshHover);
+}
+
+void PaintedListView::setBackground(const QColor& color) {
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, color);
+    pal.setColor(QPalette::Window, color);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    viewport()->setAutoFillBackground(true);
 }
 
 void PaintedListView::setRowDelegate(PaintedRowDelegate* delegate) {
@@ -35,8 +43,8 @@ void PaintedListView::setRowDelegate(PaintedRowDelegate* delegate) {
     setItemDelegate(delegate);
 }
 
-void PaintedListView::setListMargins(int top, int bottom) {
-    setViewportMargins(0, top, 0, bottom);
+void PaintedListView::setListMargins(int top, int bottom, int sides) {
+    setViewportMargins(sides, top, sides, bottom);
 }
 
 void PaintedListView::setModel(QAbstractItemModel* model) {
@@ -189,6 +197,15 @@ void PaintedListView::currentChanged(const QModelIndex& current, const QModelInd
     if (previous.isValid())
         update(previous);
     updateAccessibleDescription();
+}
+
+void PaintedListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                                  const QList<int>& roles) {
+    // QListView lays every row out again on any change of data, and repaints them all. Rows here
+    // all have one height, so a changed value only needs its own rows repainted.
+    if (topLeft == bottomRight || !topLeft.isValid() || !bottomRight.isValid())
+        return QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+    viewport()->update(visualRect(topLeft).united(visualRect(bottomRight)).intersected(viewport()->rect()));
 }
 
 void PaintedListView::updateAccessibleDescription() {

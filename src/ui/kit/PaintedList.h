@@ -9,7 +9,7 @@ namespace brevant {
 class PaintedRowDelegate;
 
 // A list of painted rows: uniform row heights and per-pixel scrolling (constant-time layout at any
-// count), no selection, a transparent background. The rows' buttons are only painted; the view
+// count), no selection, an opaque background. The rows' buttons are only painted; the view
 // makes them work: hover and press looks, the hand cursor, a click, and from the keyboard Up/Down
 // to move between rows, Left/Right between a row's actions, Space or Return to trigger the focused
 // one. The focused row or action carries the kit's focus ring while the list has the focus.
@@ -20,8 +20,10 @@ public:
 
     void setRowDelegate(PaintedRowDelegate* delegate);
     PaintedRowDelegate* rowDelegate() const { return m_delegate; }
-    // Room above the first row and below the last.
-    void setListMargins(int top, int bottom);
+    // The opaque colour under the rows (the window's by default).
+    void setBackground(const QColor& color);
+    // Room above the first row and below the last, and beside the rows.
+    void setListMargins(int top, int bottom, int sides = 0);
     void setModel(QAbstractItemModel* model) override;
 
     // Where the pointer and the keyboard are, for painting.
@@ -50,6 +52,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
 
 private:
     // The row and action under a viewport position; action -1 when none.

@@ -9,7 +9,7 @@ namespace brevant {
 
 Spinner::Spinner(double diameter, double scale, QWidget* parent)
     : QWidget(parent), m_diameter(diameter), m_scale(scale), m_color(Theme::secondary()) {
-    setFixedSize(sizeHint());
+    setFixedSize(Spinner::sizeHint());
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAccessibleName(QStringLiteral("In progress"));
 }

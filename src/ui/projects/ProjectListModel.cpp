@@ -9,17 +9,11 @@ ProjectListModel::ProjectListModel(DaemonClient* client, QObject* parent)
     : IdentityListModel<Project>(parent), m_client(client) {
     if (!client)
         return;
-    IdentityListModel::sync(client->projects());
+    sync(client->projects());
     connect(client, &DaemonClient::projectsChanged, this, [this] {
         if (m_client)
             sync(m_client->projects());
     });
-}
-
-bool ProjectListModel::hasDivider(int row) const {
-    // Every row whose id differs from the last project's has one; with duplicate ids, every
-    // row sharing the last id goes without.
-    return items().at(row).id != items().constLast().id;
 }
 
 QVariant ProjectListModel::data(const QModelIndex& index, int role) const {
@@ -44,7 +38,8 @@ QVariant ProjectListModel::data(const QModelIndex& index, int role) const {
     case PhpBadgeRole:
         return QStringLiteral("PHP ") + p.phpVersion;
     case DividerRole:
-        return hasDivider(index.row());
+        // With repeated ids, every row sharing the last one goes without.
+        return !isLastIdentity(index.row());
     default:
         return {};
     }
@@ -60,26 +55,6 @@ QHash<int, QByteArray> ProjectListModel::roleNames() const {
     names.insert(PhpBadgeRole, "phpBadge");
     names.insert(DividerRole, "divider");
     return names;
-}
-
-void ProjectListModel::sync(const QList<Project>& next) {
-    const QString oldLastId = items().isEmpty() ? QString() : items().constLast().id;
-    IdentityListModel::sync(next);
-    refreshDividers(oldLastId);
-}
-
-void ProjectListModel::refreshDividers(const QString& oldLastId) {
-    // The divider depends on the last id; when that changed, the rows carrying either id redraw.
-    const QList<Project>& projects = items();
-    if (projects.isEmpty() || projects.constLast().id == oldLastId)
-        return;
-    const QString newLastId = projects.constLast().id;
-    const QList<int> roles{DividerRole};
-    for (int row = 0; row < projects.size(); ++row) {
-        const QString& id = projects.at(row).id;
-        if (id == oldLastId || id == newLastId)
-            emit dataChanged(index(row), index(row), roles);
-    }
 }
 
 } // namespace brevant

@@ -34,16 +34,10 @@ public:
     const Project& project(int row) const { return item(row); }
     const QList<Project>& projects() const { return items(); }
 
-    // Takes `next` as the new list.
-    void sync(const QList<Project>& next);
-
 protected:
     QString identity(const Project& p) const override { return p.id; }
 
 private:
-    bool hasDivider(int row) const;
-    void refreshDividers(const QString& oldLastId);
-
     QPointer<DaemonClient> m_client;
 };
 

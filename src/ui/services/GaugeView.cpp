@@ -28,7 +28,7 @@ int detailHeight() {
 GaugeView::GaugeView(const QString& label, const QColor& color, QWidget* parent)
     : QWidget(parent), m_label(label), m_ring(new RingGauge(color, this)) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setFixedHeight(sizeHint().height());
+    setFixedHeight(GaugeView::sizeHint().height()); // this class's own, not a subclass's
     setAccessibleName(label);
 }
 

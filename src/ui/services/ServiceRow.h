@@ -1,43 +1,32 @@
 #pragma once
 
 #include "Models.h"
+#include "kit/PaintedList.h"
 
-#include <QWidget>
-
-#include <functional>
-
-class QHBoxLayout;
+#include <QFont>
 
 namespace brevant {
 
-class Button;
-
-// One line of the services table: status dot, icon, name, state, port, and the action buttons
-// for the service's state. Holds no connection to the daemon; the actions are handed in.
-class ServiceRow : public QWidget {
+// Paints one line of the services table: status dot, icon, name, state, port, and the action
+// buttons for the service's state, right-aligned; an inset divider under every line but the last.
+// The buttons are the row's actions: Stop, Restart, Logs, Admin while running, Start and Logs
+// otherwise; Admin only for a running "mariadb".
+class ServiceRow : public PaintedRowDelegate {
     Q_OBJECT
 public:
-    struct Actions {
-        std::function<void()> onStart;
-        std::function<void()> onStop;
-        std::function<void()> onRestart;
-        std::function<void()> onViewLogs;
-    };
+    enum class Action { Start, Stop, Restart, Logs, Admin };
 
-    ServiceRow(ServiceStatus service, Actions actions, qint64 apachePort, QWidget* parent = nullptr);
+    explicit ServiceRow(PaintedListView* view);
 
-    // Each repaints only when the value differs from the shown one.
-    void setService(const ServiceStatus& service);
-    void setApachePort(qint64 port) { m_apachePort = port; }
+    static QList<Action> actions(const ServiceStatus& service);
+    static QString title(Action action);
+    static QString portText(const ServiceStatus& service);
 
-    const ServiceStatus& service() const { return m_service; }
-    qint64 apachePort() const { return m_apachePort; }
-    bool isHovered() const { return m_isHovered; }
-    // The titles of the buttons shown, in order.
-    QStringList buttonTitles() const;
-    QString adminUrl() const;
-    QString stateText() const;
-    QString portText() const;
+    int rowHeight() const override { return m_rowHeight; }
+    QList<QRect> actionRects(const QModelIndex& index, const QRect& rowRect) const override;
+    QString actionDescription(const QModelIndex& index, int action) const override;
+    void paintRow(QPainter& p, const QRect& row, const QModelIndex& index,
+                  const RowState& state) const override;
 
     // Cell widths, shared with the table header.
     static constexpr int kDotCell = 10;
@@ -48,25 +37,16 @@ public:
     static constexpr int kSpacing = 12;
     static constexpr int kSideMargin = 20;
 
-protected:
-    void paintEvent(QPaintEvent*) override;
-    void enterEvent(QEnterEvent*) override;
-    void leaveEvent(QEvent*) override;
-
 private:
-    void rebuildButtons();
-    void openAdmin() const;
-    Button* addButton(const QString& title, const QColor& color, const char* objectName,
-                      std::function<void()> action);
+    const ServiceStatus& service(const QModelIndex& index) const;
 
-    ServiceStatus m_service;
-    Actions m_actions;
-    qint64 m_apachePort;
-    bool m_isHovered = false;
-    QHBoxLayout* m_buttons;
-    // The button set is fixed by these two; a change of either rebuilds it.
-    bool m_shownRunning = false;
-    bool m_shownAdmin = false;
+    QFont m_buttonFont;
+    QFont m_nameFont;
+    QFont m_stateFont;
+    QFont m_portFont;
+    QFont m_noPortFont;
+    int m_buttonHeight;
+    int m_rowHeight;
 };
 
 } // namespace brevant

@@ -1,12 +1,16 @@
 #include "ServiceTable.h"
 
+#include "DesktopServices.h"
+#include "ServiceRow.h"
 #include "kit/Divider.h"
+#include "kit/PaintedList.h"
 #include "kit/Painting.h"
+#include "kit/ServiceListModel.h"
 #include "kit/Theme.h"
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <QScrollArea>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace brevant {
@@ -45,8 +49,9 @@ protected:
 
 } // namespace
 
-ServiceTable::ServiceTable(ActionsFor actionsFor, qint64 apachePort, QWidget* parent)
-    : QWidget(parent), m_actionsFor(std::move(actionsFor)), m_apachePort(apachePort) {
+ServiceTable::ServiceTable(qint64 apachePort, QWidget* parent)
+    : QWidget(parent), m_apachePort(apachePort), m_model(new ServiceListModel(this)),
+      m_list(new PaintedListView(this)) {
     setObjectName(QStringLiteral("serviceTable"));
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -54,65 +59,52 @@ ServiceTable::ServiceTable(ActionsFor actionsFor, qint64 apachePort, QWidget* pa
     outer->addWidget(new TableHeader(this));
     outer->addWidget(new Divider(Qt::Horizontal, 0, this));
 
-    auto* scroll = new QScrollArea(this);
-    // Only a frame for what it holds: Tab goes to the controls inside, never to the frame itself.
-    scroll->setFocusPolicy(Qt::NoFocus);
-    scroll->setObjectName(QStringLiteral("serviceTableScroll"));
-    scroll->setAccessibleName(QStringLiteral("Services"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
-    auto* content = new QWidget(scroll);
-    paint::setOpaqueBackground(content, Theme::windowBackground());
-    m_column = new QVBoxLayout(content);
-    m_column->setContentsMargins(0, 4, 0, 4);
-    m_column->setSpacing(0);
-    m_column->addStretch(1);
-    scroll->setWidget(content);
-    outer->addWidget(scroll, 1);
+    m_list->setObjectName(QStringLiteral("serviceList"));
+    m_list->setAccessibleName(QStringLiteral("Services"));
+    m_list->setListMargins(4, 4);
+    m_list->setRowDelegate(new ServiceRow(m_list));
+    m_list->setModel(m_model);
+    connect(m_list, &PaintedListView::actionTriggered, this, &ServiceTable::trigger);
+    outer->addWidget(m_list, 1);
 }
 
 void ServiceTable::setServices(const QList<ServiceStatus>& services) {
-    bool sameNames = services.size() == m_rows.size();
-    for (qsizetype i = 0; sameNames && i < services.size(); ++i)
-        sameNames = services[i].name == m_rows[i]->service().name;
-    if (!sameNames) {
-        rebuild(services);
-        return;
-    }
-    for (qsizetype i = 0; i < services.size(); ++i)
-        m_rows[i]->setService(services[i]);
+    m_model->sync(services);
 }
 
-void ServiceTable::setApachePort(qint64 port) {
-    m_apachePort = port;
-    for (ServiceRow* row : m_rows)
-        row->setApachePort(port);
+QString ServiceTable::adminUrl() const {
+    return QStringLiteral("http://localhost:%1/phpmyadmin").arg(m_apachePort);
 }
 
-void ServiceTable::rebuild(const QList<ServiceStatus>& services) {
-    for (ServiceRow* row : m_rows) {
-        row->hide();
-        row->deleteLater(); // its own button may be mid-click
+QStringList ServiceTable::buttonTitles(int row) const {
+    QStringList titles;
+    for (ServiceRow::Action a : ServiceRow::actions(m_model->service(row)))
+        titles << ServiceRow::title(a);
+    return titles;
+}
+
+void ServiceTable::trigger(const QModelIndex& index, int action) {
+    // Each press sends its request at once: no busy state, a second click sends a second one.
+    const ServiceStatus& s = m_model->service(index.row());
+    switch (ServiceRow::actions(s).value(action)) {
+    case ServiceRow::Action::Start:
+        emit startRequested(s.name);
+        break;
+    case ServiceRow::Action::Stop:
+        emit stopRequested(s.name);
+        break;
+    case ServiceRow::Action::Restart:
+        emit restartRequested(s.name);
+        break;
+    case ServiceRow::Action::Logs:
+        emit logsRequested(s.name);
+        break;
+    case ServiceRow::Action::Admin: {
+        const QUrl url(adminUrl(), QUrl::StrictMode);
+        if (url.isValid())
+            desktopServices().openUrl(url);
+        break;
     }
-    qDeleteAll(m_dividers);
-    m_rows.clear();
-    m_dividers.clear();
-    QWidget* content = m_column->parentWidget();
-    int at = 0;
-    for (qsizetype i = 0; i < services.size(); ++i) {
-        const ServiceStatus& s = services[i];
-        auto* row = new ServiceRow(s, m_actionsFor(s.name), m_apachePort, content);
-        paint::setOpaqueBackground(row, Theme::windowBackground());
-        m_column->insertWidget(at++, row);
-        m_rows.push_back(row);
-        // No divider under the row of the last service's name.
-        if (s.name != services.back().name) {
-            auto* d = new Divider(Qt::Horizontal, ServiceRow::kSideMargin, content);
-            m_column->insertWidget(at++, d);
-            m_dividers.push_back(d);
-        }
     }
 }
 

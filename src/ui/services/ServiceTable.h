@@ -1,44 +1,46 @@
 #pragma once
 
 #include "Models.h"
-#include "ServiceRow.h"
 
 #include <QList>
 #include <QWidget>
 
-#include <functional>
-
-class QVBoxLayout;
-
 namespace brevant {
 
-class Divider;
+class PaintedListView;
+class ServiceListModel;
 
-// The services table: a header whose cells line up with the rows, then one ServiceRow per
-// service with an inset divider between rows (none under the last), in a scroll area.
+// The services table: a header whose cells line up with the rows, then the painted rows
+// (ServiceRow) in a list that stays fast at any number of services. The row buttons ask for their
+// action with the signals below; Admin opens the database page itself.
 class ServiceTable : public QWidget {
     Q_OBJECT
 public:
-    using ActionsFor = std::function<ServiceRow::Actions(const QString& name)>;
+    explicit ServiceTable(qint64 apachePort, QWidget* parent = nullptr);
 
-    ServiceTable(ActionsFor actionsFor, qint64 apachePort, QWidget* parent = nullptr);
-
-    // Rows are kept while the list names the same services in the same order: a poll that
-    // changes nothing touches nothing.
+    // Rows are matched by name: a poll that changes nothing a row shows repaints nothing.
     void setServices(const QList<ServiceStatus>& services);
-    void setApachePort(qint64 port);
+    void setApachePort(qint64 port) { m_apachePort = port; }
+    // "http://localhost:<apache port>/phpmyadmin".
+    QString adminUrl() const;
 
-    QList<ServiceRow*> rows() const { return m_rows; }
-    int dividerCount() const { return int(m_dividers.size()); }
+    ServiceListModel* model() const { return m_model; }
+    PaintedListView* list() const { return m_list; }
+    // The button titles of a row, in order.
+    QStringList buttonTitles(int row) const;
+
+signals:
+    void startRequested(const QString& service);
+    void stopRequested(const QString& service);
+    void restartRequested(const QString& service);
+    void logsRequested(const QString& service);
 
 private:
-    void rebuild(const QList<ServiceStatus>& services);
+    void trigger(const QModelIndex& index, int action);
 
-    ActionsFor m_actionsFor;
     qint64 m_apachePort;
-    QVBoxLayout* m_column;
-    QList<ServiceRow*> m_rows;
-    QList<Divider*> m_dividers;
+    ServiceListModel* m_model;
+    PaintedListView* m_list;
 };
 
 } // namespace brevant

@@ -83,29 +83,16 @@ ServicesView::ServicesView(DaemonClient* client, QWidget* parent) : QWidget(pare
     m_gaugeDivider = new Divider(Qt::Horizontal, 0, this);
     column->addWidget(m_gaugeDivider);
 
+    m_table = new ServiceTable(apachePort(), this);
     // Row actions start a client operation and let it run: no busy state, a second click sends
     // a second request.
-    auto actionsFor = [this, client = QPointer<DaemonClient>(client)](const QString& name) {
-        ServiceRow::Actions a;
-        a.onStart = [client, name] {
-            if (client)
-                client->startService(name);
-        };
-        a.onStop = [client, name] {
-            if (client)
-                client->stopService(name);
-        };
-        a.onRestart = [client, name] {
-            if (client)
-                client->restartService(name);
-        };
-        a.onViewLogs = [self = QPointer<ServicesView>(this), name] {
-            if (self)
-                emit self->logsRequested(name);
-        };
-        return a;
-    };
-    m_table = new ServiceTable(actionsFor, apachePort(), this);
+    connect(m_table, &ServiceTable::startRequested, this,
+            [this](const QString& name) { m_client->startService(name); });
+    connect(m_table, &ServiceTable::stopRequested, this,
+            [this](const QString& name) { m_client->stopService(name); });
+    connect(m_table, &ServiceTable::restartRequested, this,
+            [this](const QString& name) { m_client->restartService(name); });
+    connect(m_table, &ServiceTable::logsRequested, this, &ServicesView::logsRequested);
     column->addWidget(m_table, 1);
 
     connect(m_startAll, &QAbstractButton::clicked, this, &ServicesView::startAllRequested);

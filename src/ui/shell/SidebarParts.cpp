@@ -2,6 +2,7 @@
 
 #include "kit/Icons.h"
 #include "kit/Painting.h"
+#include "kit/ServiceListModel.h"
 #include "kit/Theme.h"
 
 #include <QFontMetrics>
@@ -55,50 +56,32 @@ void Header::paintEvent(QPaintEvent*) {
                 Theme::secondary());
 }
 
-ServiceLine::ServiceLine(const ServiceStatus& service, QWidget* parent) : QWidget(parent) {
-    const QFont name = Theme::font(12, QFont::DemiBold);
-    const QFont state = Theme::font(10, QFont::Medium);
-    setFixedHeight(6 + std::max(22, lineHeight(name) + 1 + lineHeight(state)) + 6);
-    setService(service);
-}
+ServiceLine::ServiceLine(PaintedListView* view)
+    : PaintedRowDelegate(view), m_name(Theme::font(12, QFont::DemiBold)),
+      m_state(Theme::font(10, QFont::Medium)),
+      m_rowHeight(6 + std::max(22, lineHeight(m_name) + 1 + lineHeight(m_state)) + 6 + kGap) {}
 
-QString ServiceLine::stateText() const {
-    return m_running ? QStringLiteral("Running") : QStringLiteral("Stopped");
-}
-
-void ServiceLine::setService(const ServiceStatus& service) {
-    const bool running = service.isRunning();
-    if (service.name == m_name && running == m_running)
-        return;
-    m_name = service.name;
-    m_displayName = service.displayName();
-    m_icon = service.iconName();
-    m_running = running;
-    setObjectName(QStringLiteral("sidebarService-") + m_name);
-    setAccessibleName(m_displayName + QStringLiteral(", ") + stateText());
-    update();
-}
-
-void ServiceLine::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QColor accent = Theme::serviceColor(m_name);
-    const QRectF tile(8, (height() - 22) / 2.0, 22, 22);
+void ServiceLine::paintRow(QPainter& p, const QRect& row, const QModelIndex& index, const RowState&) const {
+    const QRectF line = QRectF(row).adjusted(0, 0, 0, -kGap);
+    const QString name = index.data(ServiceListModel::NameRole).toString();
+    const bool running = index.data(ServiceListModel::RunningRole).toBool();
+    const QColor accent = Theme::serviceColor(name);
+    const QRectF tile(line.left() + 8, line.top() + (line.height() - 22) / 2.0, 22, 22);
     paint::rounded(p, tile, 5, Theme::withOpacity(accent, 0.12));
-    Icons::paint(p, tile, m_icon, 13, accent);
+    Icons::paint(p, tile, index.data(ServiceListModel::IconRole).toString(), 13, accent);
 
-    const QFont name = Theme::font(12, QFont::DemiBold);
-    const QFont state = Theme::font(10, QFont::Medium);
     const double x = tile.right() + 10;
-    const double dotX = width() - 8 - 7;
+    const double dotX = line.right() - 8 - 7;
     const double w = dotX - 10 - x;
-    const double block = lineHeight(name) + 1 + lineHeight(state);
-    const double y = (height() - block) / 2.0;
-    paint::text(p, QRectF(x, y, w, lineHeight(name)), m_displayName, name, Theme::primary());
-    paint::text(p, QRectF(x, y + lineHeight(name) + 1, w, lineHeight(state)), stateText(), state,
-                m_running ? Theme::runningGreen() : Theme::secondary());
-    paint::dot(p, QPointF(dotX + 3.5, height() / 2.0), 7,
-               m_running ? Theme::runningGreen() : Theme::withOpacity(Theme::secondary(), 0.3));
+    const double block = lineHeight(m_name) + 1 + lineHeight(m_state);
+    const double y = line.top() + (line.height() - block) / 2.0;
+    paint::text(p, QRectF(x, y, w, lineHeight(m_name)), index.data(Qt::DisplayRole).toString(), m_name,
+                Theme::primary());
+    paint::text(p, QRectF(x, y + lineHeight(m_name) + 1, w, lineHeight(m_state)),
+                running ? QStringLiteral("Running") : QStringLiteral("Stopped"), m_state,
+                running ? Theme::runningGreen() : Theme::secondary());
+    paint::dot(p, QPointF(dotX + 3.5, line.center().y()), 7,
+               running ? Theme::runningGreen() : Theme::withOpacity(Theme::secondary(), 0.3));
 }
 
 NavItem::NavItem(const QString& label, const QString& icon, QWidget* parent)

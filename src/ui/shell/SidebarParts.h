@@ -3,7 +3,7 @@
 // The painted pieces of the sidebar. Each setter compares with what is shown and repaints only
 // on a difference.
 
-#include "Models.h"
+#include "kit/PaintedList.h"
 
 #include <QAbstractButton>
 #include <QWidget>
@@ -25,24 +25,23 @@ private:
     QString m_count;
 };
 
-// One service of the list: tinted icon tile, name, state, dot. Not clickable.
-class ServiceLine : public QWidget {
+// Paints one service of the list (a row of a ServiceListModel): tinted icon tile, name, state,
+// dot. The rows have no actions.
+class ServiceLine : public PaintedRowDelegate {
     Q_OBJECT
 public:
-    explicit ServiceLine(const ServiceStatus& service, QWidget* parent = nullptr);
-    void setService(const ServiceStatus& service);
-    const QString& name() const { return m_name; }
-    bool isRunning() const { return m_running; }
-    QString stateText() const;
+    explicit ServiceLine(PaintedListView* view);
+    int rowHeight() const override { return m_rowHeight; }
+    void paintRow(QPainter& p, const QRect& row, const QModelIndex& index,
+                  const RowState& state) const override;
 
-protected:
-    void paintEvent(QPaintEvent*) override;
+    // Room between two lines, part of each row's height.
+    static constexpr int kGap = 2;
 
 private:
-    QString m_name;
-    QString m_displayName;
-    QString m_icon;
-    bool m_running = false;
+    QFont m_name;
+    QFont m_state;
+    int m_rowHeight;
 };
 
 // A section entry: icon and label, white on the accent colour while selected.

@@ -5,12 +5,13 @@
 #include "SidebarParts.h"
 #include "TextRules.h"
 #include "kit/Divider.h"
+#include "kit/PaintedList.h"
 #include "kit/Painting.h"
+#include "kit/ServiceListModel.h"
 #include "kit/Theme.h"
 
 #include <QKeyEvent>
 #include <QPainter>
-#include <QScrollArea>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -31,23 +32,18 @@ SidebarView::SidebarView(DaemonClient* client, QWidget* parent) : QWidget(parent
     column->addWidget(m_header);
     column->addWidget(new Divider(Qt::Horizontal, 12, this));
 
-    auto* scroll = new QScrollArea(this);
-    // Only a frame for what it holds: Tab goes to the controls inside, never to the frame itself.
-    scroll->setFocusPolicy(Qt::NoFocus);
-    scroll->setObjectName(QStringLiteral("sidebarServiceList"));
-    scroll->setAccessibleName(QStringLiteral("Services"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
-    auto* listContent = new QWidget(scroll);
-    paint::setOpaqueBackground(listContent, Theme::sidebarBackground());
-    m_list = new QVBoxLayout(listContent);
-    m_list->setContentsMargins(10, 8, 10, 8);
-    m_list->setSpacing(2);
-    m_list->addStretch(1);
-    scroll->setWidget(listContent);
-    column->addWidget(scroll, 1);
+    // A long list scrolls; the window never grows for it, and a peer listing thousands of services
+    // costs only the rows on screen.
+    m_model = new ServiceListModel(this);
+    m_list = new PaintedListView(this);
+    m_list->setObjectName(QStringLiteral("sidebarServiceList"));
+    m_list->setAccessibleName(QStringLiteral("Services"));
+    m_list->setFocusPolicy(Qt::NoFocus); // the lines do nothing when chosen
+    m_list->setListMargins(8, 8 - sidebar::ServiceLine::kGap, 10);
+    m_list->setRowDelegate(new ServiceLine(m_list));
+    m_list->setModel(m_model);
+    m_list->setBackground(Theme::sidebarBackground());
+    column->addWidget(m_list, 1);
     column->addWidget(new Divider(Qt::Horizontal, 12, this));
 
     auto* nav = new QVBoxLayout;
@@ -128,8 +124,8 @@ QString SidebarView::countText() const {
 
 QStringList SidebarView::listedServices() const {
     QStringList names;
-    for (const ServiceLine* line : m_lines)
-        names << line->name();
+    for (const ServiceStatus& s : m_model->items())
+        names << s.name;
     return names;
 }
 
@@ -152,24 +148,7 @@ void SidebarView::openWebPanel() const {
 void SidebarView::updateServices() {
     const QList<ServiceStatus>& all = m_client->services();
     m_header->setCountText(activeCountText(all));
-    const QList<ServiceStatus> shown = filteredServices(all);
-    bool sameNames = shown.size() == m_lines.size();
-    for (qsizetype i = 0; sameNames && i < shown.size(); ++i)
-        sameNames = shown[i].name == m_lines[i]->name();
-    if (!sameNames) {
-        qDeleteAll(m_lines);
-        m_lines.clear();
-        QWidget* content = m_list->parentWidget();
-        for (qsizetype i = 0; i < shown.size(); ++i) {
-            auto* line = new ServiceLine(shown[i], content);
-            paint::setOpaqueBackground(line, Theme::sidebarBackground());
-            m_list->insertWidget(int(i), line);
-            m_lines.push_back(line);
-        }
-        return;
-    }
-    for (qsizetype i = 0; i < shown.size(); ++i)
-        m_lines[i]->setService(shown[i]);
+    m_model->sync(filteredServices(all));
 }
 
 } // namespace brevant

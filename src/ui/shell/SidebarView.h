@@ -5,15 +5,14 @@
 #include <QList>
 #include <QWidget>
 
-class QVBoxLayout;
-
 namespace brevant {
 
 class DaemonClient;
+class PaintedListView;
+class ServiceListModel;
 
 namespace sidebar {
 class Header;
-class ServiceLine;
 class NavItem;
 class Footer;
 } // namespace sidebar
@@ -33,7 +32,8 @@ public:
     QString countText() const;
     // The names the service list shows, in order.
     QStringList listedServices() const;
-    QList<sidebar::ServiceLine*> serviceLines() const { return m_lines; }
+    PaintedListView* serviceList() const { return m_list; }
+    ServiceListModel* serviceModel() const { return m_model; }
     QString footerText() const;
     QString webPanelUrl() const;
     void openWebPanel() const;
@@ -52,8 +52,8 @@ private:
     DaemonClient* m_client;
     SidebarTab m_selected = SidebarTab::services;
     sidebar::Header* m_header;
-    QVBoxLayout* m_list;
-    QList<sidebar::ServiceLine*> m_lines;
+    ServiceListModel* m_model;
+    PaintedListView* m_list;
     QList<sidebar::NavItem*> m_nav;
     sidebar::Footer* m_footer;
 };

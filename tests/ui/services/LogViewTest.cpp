@@ -5,6 +5,7 @@
 #include "DaemonClient.h"
 #include "UiTestSupport.h"
 #include "kit/ToggleSwitch.h"
+#include "services/ServiceTable.h"
 #include "shell/DashboardView.h"
 
 #include <QAbstractButton>
@@ -142,9 +143,9 @@ private slots:
         dashboard.show();
         dashboard.client()->fetchStatus();
         QTRY_VERIFY(dashboard.client()->isConnected());
-        QTest::mouseClick(
-            dashboard.findChild<QWidget*>("serviceRow-redis")->findChild<QAbstractButton*>("logsButton"),
-            Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowExposed(&dashboard));
+        clickServiceButton(dashboard.findChild<ServiceTable*>(), QStringLiteral("redis"),
+                           QStringLiteral("Logs"));
         QVERIFY(dashboard.showingLogs());
         LogView* sheet = dashboard.logSheet();
         QVERIFY(sheet && sheet->isVisible());

@@ -1,11 +1,14 @@
-// One service row on its own: texts, button sets, the actions it calls, the Admin link, hover
-// and the dot's colours.
+// The service rows of the table: texts, button sets, the actions they ask for, the Admin link,
+// hover, the dot's colours, and that fields no row shows cost no repaint.
 
 #include "services/ServiceRow.h"
 #include "UiTestSupport.h"
-#include "kit/Button.h"
+#include "kit/PaintedList.h"
+#include "kit/ServiceListModel.h"
 #include "kit/Theme.h"
+#include "services/ServiceTable.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace brevant;
@@ -21,11 +24,31 @@ ServiceStatus service(const char* name, const char* status, std::optional<qint64
     return s;
 }
 
-struct Calls {
+// A shown table of `services` that records what its buttons ask for.
+struct Table {
+    ServiceTable table{8080};
     QStringList log;
-    ServiceRow::Actions actions() {
-        return {[this] { log << "start"; }, [this] { log << "stop"; }, [this] { log << "restart"; },
-                [this] { log << "logs"; }};
+    explicit Table(const QList<ServiceStatus>& services, qint64 apachePort = 8080) : table(apachePort) {
+        table.setServices(services);
+        table.resize(640, 200);
+        table.show();
+        QObject::connect(&table, &ServiceTable::startRequested,
+                         [this](const QString& s) { log << "start " + s; });
+        QObject::connect(&table, &ServiceTable::stopRequested,
+                         [this](const QString& s) { log << "stop " + s; });
+        QObject::connect(&table, &ServiceTable::restartRequested,
+                         [this](const QString& s) { log << "restart " + s; });
+        QObject::connect(&table, &ServiceTable::logsRequested,
+                         [this](const QString& s) { log << "logs " + s; });
+    }
+    QRect rowRect(int row) const { return table.list()->visualRect(table.model()->index(row)); }
+    QPoint button(int row, const QString& title) const {
+        const QModelIndex index = table.model()->index(row);
+        const auto rects = table.list()->rowDelegate()->actionRects(index, rowRect(row));
+        return rects.value(table.buttonTitles(row).indexOf(title)).center();
+    }
+    void click(int row, const QString& title) {
+        QTest::mouseClick(table.list()->viewport(), Qt::LeftButton, {}, button(row, title));
     }
 };
 
@@ -64,41 +87,41 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, status);
         QFETCH(int, port);
-        QFETCH(QString, state);
-        QFETCH(QString, portText);
-        QFETCH(QStringList, buttons);
         ServiceStatus s = service("", "", port ? std::optional<qint64>(port) : std::nullopt);
         s.name = name;
         s.status = status;
-        Calls calls;
-        ServiceRow row(s, calls.actions(), 8080);
-        QCOMPARE(row.stateText(), state);
-        QCOMPARE(row.portText(), portText);
-        QCOMPARE(row.buttonTitles(), buttons);
+        QTEST(ServiceListModel::stateText(s), "state");
+        QTEST(ServiceRow::portText(s), "portText");
+        ServiceTable table(8080);
+        table.setServices({s});
+        QTEST(table.buttonTitles(0), "buttons");
     }
 
-    void buttonsCallTheirActions() {
-        Calls calls;
-        ServiceRow row(service("mariadb", "running", 3306), calls.actions(), 8080);
-        row.show();
-        for (const char* b : {"stopButton", "restartButton", "logsButton"})
-            QTest::mouseClick(row.findChild<Button*>(b), Qt::LeftButton);
-        QCOMPARE(calls.log, (QStringList{"stop", "restart", "logs"}));
-        QCOMPARE(row.findChild<Button*>("stopButton")->cursor().shape(), Qt::PointingHandCursor);
+    void buttonsAskForTheirActions() {
+        Table t({service("redis", "stopped"), service("mariadb", "running", 3306)});
+        QVERIFY(QTest::qWaitForWindowExposed(&t.table));
+        for (const char* b : {"Stop", "Restart", "Logs"})
+            t.click(1, QString::fromLatin1(b));
+        t.click(0, QStringLiteral("Start"));
+        QCOMPARE(t.log, (QStringList{"stop mariadb", "restart mariadb", "logs mariadb", "start redis"}));
+        // The pointer over a button shows the hand, over the row the hover fill.
+        QTest::mouseMove(t.table.list()->viewport(), t.button(1, QStringLiteral("Stop")));
+        QTRY_COMPARE(t.table.list()->viewport()->cursor().shape(), Qt::PointingHandCursor);
+        QTest::mouseMove(t.table.list()->viewport(), t.rowRect(0).center() - QPoint(200, 0));
+        QTRY_COMPARE(t.table.list()->hoveredIndex().row(), 0);
+        QCOMPARE(t.table.list()->viewport()->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(t.table.list()->hoveredAction(), -1);
     }
 
     void buttonSetSwitchesWithStatus() {
-        Calls calls;
-        ServiceRow row(service("mariadb", "running", 3306), calls.actions(), 8080);
-        row.show();
-        row.setService(service("mariadb", "stopped", 3306));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(row.buttonTitles(), (QStringList{"Start", "Logs"}));
-        QVERIFY(!row.findChild<Button*>("adminButton"));
-        QTest::mouseClick(row.findChild<Button*>("startButton"), Qt::LeftButton);
-        QCOMPARE(calls.log, QStringList{"start"});
-        row.setService(service("mariadb", "running", 3306));
-        QCOMPARE(row.buttonTitles(), (QStringList{"Stop", "Restart", "Logs", "Admin"}));
+        Table t({service("mariadb", "running", 3306)});
+        QVERIFY(QTest::qWaitForWindowExposed(&t.table));
+        t.table.setServices({service("mariadb", "stopped", 3306)});
+        QCOMPARE(t.table.buttonTitles(0), (QStringList{"Start", "Logs"}));
+        t.click(0, QStringLiteral("Start"));
+        QCOMPARE(t.log, QStringList{"start mariadb"});
+        t.table.setServices({service("mariadb", "running", 3306)});
+        QCOMPARE(t.table.buttonTitles(0), (QStringList{"Stop", "Restart", "Logs", "Admin"}));
     }
 
     void adminOpensPhpMyAdmin_data() {
@@ -111,55 +134,48 @@ private slots:
         QFETCH(int, apachePort);
         QFETCH(QString, url);
         DesktopGuard guard;
-        Calls calls;
-        ServiceRow row(service("mariadb", "running", 3306), calls.actions(), apachePort);
-        row.show();
-        QTest::mouseClick(row.findChild<Button*>("adminButton"), Qt::LeftButton);
+        Table t({service("mariadb", "running", 3306)}, apachePort);
+        QVERIFY(QTest::qWaitForWindowExposed(&t.table));
+        t.click(0, QStringLiteral("Admin"));
         QCOMPARE(guard.desktop().openedUrls, QList<QUrl>{QUrl(url)});
-        QVERIFY(calls.log.isEmpty());
+        QVERIFY(t.log.isEmpty());
     }
 
     void unshownFieldsCostNoRepaint() {
-        Calls calls;
-        ServiceRow row(service("mariadb", "running", 3306), calls.actions(), 8080);
-        row.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&row));
+        Table t({service("mariadb", "running", 3306)});
+        QVERIFY(QTest::qWaitForWindowExposed(&t.table));
         QTest::qWait(20);
-        PaintCounter paints(&row);
+        QSignalSpy changed(t.table.model(), &QAbstractItemModel::dataChanged);
+        PaintCounter paints(&t.table);
         ServiceStatus busier = service("mariadb", "running", 3306);
         busier.pid = 4242;
         busier.cpu = 12.5;
         busier.uptime = 99;
-        row.setService(busier);
-        row.setService(busier);
+        t.table.setServices({busier});
+        t.table.setServices({busier});
         QTest::qWait(50);
         QCOMPARE(paints.count(), 0);
-        row.setService(service("mariadb", "running", 3307));
+        QCOMPARE(changed.size(), 0);
+        QCOMPARE(t.table.model()->service(0).pid, std::optional<qint64>(4242)); // still the latest values
+        t.table.setServices({service("mariadb", "running", 3307)});
+        QCOMPARE(changed.size(), 1);
         QTRY_VERIFY(paints.count() > 0);
     }
 
-    void dotAndHover() {
-        Calls calls;
-        ServiceRow running(service("redis", "running", 6379), calls.actions(), 8080);
-        ServiceRow stopped(service("redis", "stopped", 6379), calls.actions(), 8080);
-        running.resize(600, 40);
-        stopped.resize(600, 40);
-        // The dot's centre: side margin plus half its 10-pixel cell.
-        const QPoint centre(ServiceRow::kSideMargin + 5, 20);
-        QCOMPARE(running.grab().toImage().pixelColor(centre).rgb(), Theme::runningGreen().rgb());
-        const QImage off = stopped.grab().toImage();
-        QVERIFY(off.pixelColor(centre).rgb() != Theme::runningGreen().rgb());
+    void dotColours() {
+        Table t({service("redis", "running", 6379), service("mailhog", "stopped", 8025)});
+        QVERIFY(QTest::qWaitForWindowExposed(&t.table));
+        const QImage image = t.table.list()->viewport()->grab().toImage();
+        // The dot's centre: side margin plus half its 10-pixel cell, in the middle of the line.
+        const auto centre = [&](int row) {
+            const QRect r = t.rowRect(row);
+            return QPoint(ServiceRow::kSideMargin + 5, r.top() + (r.height() - 1) / 2);
+        };
+        QCOMPARE(image.pixelColor(centre(0)).rgb(), Theme::runningGreen().rgb());
+        QVERIFY(image.pixelColor(centre(1)).rgb() != Theme::runningGreen().rgb());
         // The glow reaches beyond a running dot's edge, and no glow around a stopped one.
-        const QPoint halo(ServiceRow::kSideMargin + 5 + 6, 20);
-        QVERIFY(running.grab().toImage().pixelColor(halo) != off.pixelColor(halo));
-
-        QVERIFY(!running.isHovered());
-        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-        QCoreApplication::sendEvent(&running, &enter);
-        QVERIFY(running.isHovered());
-        QEvent leave(QEvent::Leave);
-        QCoreApplication::sendEvent(&running, &leave);
-        QVERIFY(!running.isHovered());
+        const QPoint beyond(6, 0);
+        QVERIFY(image.pixelColor(centre(0) + beyond) != image.pixelColor(centre(1) + beyond));
     }
 };
 

@@ -2,6 +2,8 @@
 // navigation and the web panel link.
 
 #include "UiTestSupport.h"
+#include "kit/PaintedList.h"
+#include "kit/ServiceListModel.h"
 #include "kit/Theme.h"
 #include "shell/DashboardView.h"
 #include "shell/SidebarParts.h"
@@ -30,7 +32,7 @@ class SidebarTest : public QObject {
         view->client()->fetchStatus();
         QVERIFY(applied.wait(5000));
         QTRY_VERIFY(view->client()->isConnected());
-        QTRY_COMPARE(sidebar()->serviceLines().size(), sidebar()->listedServices().size());
+        QTRY_COMPARE(sidebar()->serviceModel()->rowCount(), sidebar()->listedServices().size());
     }
 
 private slots:
@@ -72,27 +74,35 @@ private slots:
 
     void linesFollowStateChanges() {
         showServices({{"mariadb", "running"}, {"redis", "Running"}, {"postgres", "running"}});
-        auto lines = sidebar()->serviceLines();
-        QCOMPARE(lines.size(), 3);
-        QCOMPARE(lines[0]->stateText(), QStringLiteral("Running"));
-        QCOMPARE(lines[1]->stateText(), QStringLiteral("Stopped"));
-        QCOMPARE(lines[2]->accessibleName(), QStringLiteral("Postgres, Running"));
+        ServiceListModel* lines = sidebar()->serviceModel();
+        const auto line = [lines](int row) {
+            return lines->index(row).data(Qt::AccessibleTextRole).toString();
+        };
+        QCOMPARE(lines->rowCount(), 3);
+        QCOMPARE(line(0), QStringLiteral("MariaDB, Running"));
+        QCOMPARE(line(1), QStringLiteral("Redis, Stopped"));
+        QCOMPARE(line(2), QStringLiteral("Postgres, Running"));
         // The same names again: the lines are kept and only their state changes.
+        QSignalSpy inserted(lines, &QAbstractItemModel::rowsInserted);
+        QSignalSpy reset(lines, &QAbstractItemModel::modelReset);
         showServices({{"mariadb", "stopped"}, {"redis", "running"}, {"postgres", "running"}});
-        QCOMPARE(sidebar()->serviceLines(), lines);
-        QCOMPARE(lines[0]->stateText(), QStringLiteral("Stopped"));
-        QCOMPARE(lines[1]->stateText(), QStringLiteral("Running"));
+        QCOMPARE(inserted.size() + reset.size(), 0);
+        QCOMPARE(line(0), QStringLiteral("MariaDB, Stopped"));
+        QCOMPARE(line(1), QStringLiteral("Redis, Running"));
     }
 
     void lineColours() {
         showServices({{"mariadb", "running"}, {"redis", "stopped"}});
-        auto lines = sidebar()->serviceLines();
-        const QImage running = lines[0]->grab().toImage();
-        const QImage stopped = lines[1]->grab().toImage();
-        // The 7-pixel dot sits 8 from the right edge, centred vertically.
-        const QPoint dot(running.width() - 8 - 4, running.height() / 2);
-        QCOMPARE(running.pixelColor(dot).rgb(), Theme::runningGreen().rgb());
-        QVERIFY(stopped.pixelColor(dot).rgb() != Theme::runningGreen().rgb());
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+        PaintedListView* list = sidebar()->serviceList();
+        const QImage image = list->viewport()->grab().toImage();
+        // The 7-pixel dot sits 8 from a line's right edge, centred on the line (above its gap).
+        const auto dot = [&](int row) {
+            const QRect line = list->visualRect(sidebar()->serviceModel()->index(row)).adjusted(0, 0, 0, -2);
+            return QPoint(line.right() - 8 - 3, line.center().y());
+        };
+        QCOMPARE(image.pixelColor(dot(0)).rgb(), Theme::runningGreen().rgb());
+        QVERIFY(image.pixelColor(dot(1)).rgb() != Theme::runningGreen().rgb());
     }
 
     void footer() {
