@@ -88,6 +88,21 @@ QByteArray projectListJson(int count) {
     return projectListJson(list);
 }
 
+QByteArray hostsJson(int count) {
+    QByteArray out = "{\"entries\":[";
+    for (int i = 0; i < count; ++i)
+        out += QByteArray(i ? "," : "") + "{\"ip\":\"127.0.0.1\",\"hostname\":\"site-" + n(i) + ".test\"}";
+    return out + "]}";
+}
+
+QByteArray backupsJson(int count) {
+    QByteArray out = "{\"backups\":[";
+    for (int i = 0; i < count; ++i)
+        out += QByteArray(i ? "," : "") + "{\"name\":\"backup-" + n(i) +
+               ".tar.gz\",\"size\":1536,\"created\":\"2024-03-05T10:20:30Z\"}";
+    return out + "]}";
+}
+
 QByteArray databaseJson() {
     return "{\"connection\":{\"host\":\"127.0.0.1\",\"port\":3306,\"user\":\"root\"}}";
 }

@@ -47,6 +47,11 @@ QByteArray projectListJson(const QList<QByteArray>& projects);
 // `count` projects p0, p1, … named project-0, project-1, …
 QByteArray projectListJson(int count);
 
+// /pro/dns with `count` entries 127.0.0.1 site-0.test, site-1.test, …
+QByteArray hostsJson(int count);
+// /pro/backups with `count` backups backup-0.tar.gz, … of 1536 bytes each, made 2024-03-05.
+QByteArray backupsJson(int count);
+
 QByteArray databaseJson();
 QByteArray credentialsJson(const QByteArray& token, const QByteArray& password = "s3cret");
 

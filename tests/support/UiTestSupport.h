@@ -30,10 +30,11 @@ public:
     QList<QUrl> openedUrls;
     QStringList copied;
     QList<QStringList> runs;
+    QStringList terminalFiles;
 
     QCoro::Task<void> runAndWait(QString program, QStringList arguments) override;
     void openUrl(const QUrl& url) override { openedUrls.push_back(url); }
-    void openFileInTerminal(const QString&) override {}
+    void openFileInTerminal(const QString& file) override { terminalFiles.push_back(file); }
     void writeTextFileAtomically(const QString&, const QString&) override {}
     void setPermissions(const QString&, int) override {}
     void copyText(const QString& text) override { copied.push_back(text); }

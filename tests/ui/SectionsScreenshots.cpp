@@ -1,5 +1,5 @@
-// Renders the two sections and the uninstall window offscreen into $BREVANT_SCREENSHOTS (PNG
-// files) for the docs.
+// Renders the sections, the tool dialogs and the uninstall window offscreen into
+// $BREVANT_SCREENSHOTS (PNG files) for the docs.
 // Without the variable there is nothing to write and the test skips.
 
 #include "FakeDesktop.h"
@@ -8,6 +8,12 @@
 #include "kit/Button.h"
 #include "kit/Theme.h"
 #include "projects/ProjectsView.h"
+#include "protools/BackupsSheet.h"
+#include "protools/CMSInstallSheet.h"
+#include "protools/DNSEditorSheet.h"
+#include "protools/GitCloneSheet.h"
+#include "protools/ProToolsView.h"
+#include "protools/ToolStatus.h"
 #include "settings/SettingsView.h"
 #include "uninstall/UninstallView.h"
 
@@ -20,6 +26,7 @@
 
 using namespace brevant;
 using namespace brevant::test;
+using namespace std::chrono_literals;
 
 namespace {
 // The main window's content area beside the 210 pt sidebar at the minimum window size.
@@ -30,15 +37,30 @@ class SectionsScreenshots : public QObject {
     Q_OBJECT
     QDir out;
 
-    void save(QWidget& w, const QString& name) {
+    // `unfocused`: as the section looks before Tab reaches it (shown alone, its first control takes
+    // the focus).
+    void save(QWidget& w, const QString& name, bool unfocused = false) {
         if (w.minimumSize() != w.maximumSize())
             w.resize(kContent);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTest::qWait(50);
+        if (QWidget* focus = QApplication::focusWidget(); focus && unfocused)
+            focus->clearFocus();
         const QImage image = w.grab().toImage();
         QVERIFY(!image.isNull());
         QVERIFY(image.save(out.filePath(name + QStringLiteral(".png"))));
+    }
+
+    // A dialog as it stands, at its own size.
+    void saveSheet(QWidget* sheet, const QString& name) {
+        QVERIFY(sheet);
+        QVERIFY(QTest::qWaitForWindowExposed(sheet));
+        QTest::qWait(50);
+        QVERIFY(sheet->grab().toImage().save(out.filePath(name + QStringLiteral(".png"))));
+    }
+    template <class T> static T* child(QWidget* parent, const char* name) {
+        return parent->findChild<T*>(QString::fromLatin1(name));
     }
 
 private slots:
@@ -74,6 +96,77 @@ private slots:
         v.findChild<Button*>(QStringLiteral("newProjectButton"))->click();
         v.findChild<QLineEdit*>(QStringLiteral("nameField"))->setText(QStringLiteral("docs"));
         save(v, QStringLiteral("projects-form"));
+    }
+
+    void proTools() {
+        Fixture f;
+        // Every request of a dialog stays open long enough to be pictured busy.
+        const FakeDaemon::Reply slow{200, FakeDaemon::envelope("{}"), 30s};
+        ProToolsView v(f.client.get());
+        save(v, QStringLiteral("protools"), true);
+        v.status()->report(QStringLiteral("Cloned into /opt/brevant/www/shop"), false);
+        save(v, QStringLiteral("protools-status-success"), true);
+        v.status()->report(QStringLiteral("Could not connect to the daemon: connection refused."), true);
+        save(v, QStringLiteral("protools-status-error"), true);
+        v.status()->clearMessage();
+
+        f.daemon.setReply("POST", "/api/pro/git/clone", slow);
+        v.presentGitClone();
+        auto* clone = qobject_cast<GitCloneSheet*>(v.presentedSheet());
+        saveSheet(clone, QStringLiteral("git-clone"));
+        child<QLineEdit>(clone, "repoURLField")
+            ->setText(QStringLiteral("https://github.com/kelvask/shop.git"));
+        child<Button>(clone, "cloneButton")->click();
+        saveSheet(clone, QStringLiteral("git-clone-busy"));
+        clone->dismiss();
+
+        f.daemon.setReply("POST", "/api/pro/cms/install", slow);
+        v.presentCMSInstall();
+        auto* install = qobject_cast<CMSInstallSheet*>(v.presentedSheet());
+        saveSheet(install, QStringLiteral("cms-install"));
+        install->selectCMS(QStringLiteral("laravel"));
+        child<QLineEdit>(install, "projectNameField")->setText(QStringLiteral("blog"));
+        saveSheet(install, QStringLiteral("cms-install-chosen"));
+        child<Button>(install, "installButton")->click();
+        saveSheet(install, QStringLiteral("cms-install-busy"));
+        install->dismiss();
+
+        f.daemon.setReply("GET", "/api/pro/dns", slow);
+        v.presentDNSEditor();
+        saveSheet(v.presentedSheet(), QStringLiteral("dns-editor-loading"));
+        v.presentedSheet()->dismiss();
+        const QByteArray hosts = "{\"entries\":[{\"ip\":\"127.0.0.1\",\"hostname\":\"shop.test\"},"
+                                 "{\"ip\":\"127.0.0.1\",\"hostname\":\"blog.test\"},"
+                                 "{\"ip\":\"::1\",\"hostname\":\"api-gateway.local\"},"
+                                 "{\"ip\":\"192.168.1.20\",\"hostname\":\"nas.home\"}]}";
+        f.daemon.setData("GET", "/api/pro/dns", hosts);
+        v.presentDNSEditor();
+        auto* dns = qobject_cast<DNSEditorSheet*>(v.presentedSheet());
+        QTRY_VERIFY(!dns->isLoading());
+        child<QLineEdit>(dns, "hostnameField")->setText(QStringLiteral("docs.test"));
+        saveSheet(dns, QStringLiteral("dns-editor"));
+        dns->dismiss();
+
+        f.daemon.setData("GET", "/api/pro/backups", backupsJson(0));
+        v.presentBackups();
+        auto* backups = qobject_cast<BackupsSheet*>(v.presentedSheet());
+        QTRY_VERIFY(!backups->isLoading());
+        saveSheet(backups, QStringLiteral("backups-empty"));
+        backups->dismiss();
+        const QByteArray list =
+            "{\"backups\":[{\"name\":\"backup-2024-03-05-102030.tar.gz\",\"size\":52428800,"
+            "\"created\":\"2024-03-05T10:20:30Z\"},{\"name\":\"backup-2024-02-28-090000.tar.gz\","
+            "\"size\":1536,\"created\":\"2024-02-28T09:00:00Z\"},{\"name\":\"before-upgrade.zip\","
+            "\"size\":734003200,\"created\":\"today\"}]}";
+        f.daemon.setData("GET", "/api/pro/backups", list);
+        f.daemon.setReply("POST", "/api/pro/backup/create", slow);
+        v.presentBackups();
+        backups = qobject_cast<BackupsSheet*>(v.presentedSheet());
+        QTRY_VERIFY(!backups->isLoading());
+        saveSheet(backups, QStringLiteral("backups"));
+        child<Button>(backups, "createBackupButton")->click();
+        saveSheet(backups, QStringLiteral("backups-creating"));
+        backups->dismiss();
     }
 
     void settings() {

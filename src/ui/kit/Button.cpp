@@ -56,6 +56,15 @@ Button* Button::icon(const QString& iconName, double size, const QColor& color, 
     return b;
 }
 
+void Button::setTitle(const QString& title) {
+    if (title == text())
+        return;
+    setText(title);
+    setAccessibleName(title);
+    updateGeometry();
+    resizeEvent(nullptr);
+}
+
 void Button::setTint(const QColor& tint) {
     m_tint = tint;
     update();

@@ -32,6 +32,8 @@ public:
                         const QString& accessibleName, QWidget* parent = nullptr);
 
     Style style() const { return m_style; }
+    // A new title, also as the accessible name; the spinner moves along with it.
+    void setTitle(const QString& title);
     void setTint(const QColor& tint);
     const QColor& tint() const { return m_tint; }
     void setIcon(const QString& iconName, double size);

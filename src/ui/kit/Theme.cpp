@@ -86,6 +86,12 @@ QColor Theme::red() {
 QColor Theme::purple() {
     return g_dark ? QColor(191, 90, 242) : QColor(175, 82, 222);
 }
+QColor Theme::cyan() {
+    return g_dark ? QColor(100, 210, 255) : QColor(50, 173, 230);
+}
+QColor Theme::gray() {
+    return QColor(142, 142, 147);
+}
 
 bool Theme::isDark() {
     return g_dark;

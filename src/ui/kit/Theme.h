@@ -58,6 +58,8 @@ public:
     static QColor green();
     static QColor red();
     static QColor purple();
+    static QColor cyan();
+    static QColor gray();
     static QColor white() { return QColor(255, 255, 255); }
 
     static bool isDark();

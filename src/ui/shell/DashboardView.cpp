@@ -6,6 +6,7 @@
 #include "kit/Divider.h"
 #include "kit/Theme.h"
 #include "projects/ProjectsView.h"
+#include "protools/ProToolsView.h"
 #include "services/LogView.h"
 #include "services/ServicesView.h"
 #include "settings/SettingsView.h"
@@ -101,7 +102,7 @@ QWidget* DashboardView::buildSection(SidebarTab tab) {
     case SidebarTab::projects:
         return new ProjectsView(m_client.get(), parent);
     case SidebarTab::proTools:
-        return placeholder(label(tab), parent);
+        return new ProToolsView(m_client.get(), parent);
     case SidebarTab::settings:
         return new SettingsView(m_client.get(), parent);
     }

@@ -147,7 +147,7 @@ private slots:
         QCOMPARE(view->selectedTab(), SidebarTab::proTools);
         QVERIFY(nav("nav-ProTools")->isSelected());
         QVERIFY(!nav("nav-Services")->isSelected());
-        QCOMPARE(view->sectionView()->objectName(), QStringLiteral("placeholder-ProTools"));
+        QCOMPARE(view->sectionView()->objectName(), QStringLiteral("proToolsView"));
 
         // Selecting the selected entry again keeps its view; another section builds afresh.
         QWidget* shown = view->sectionView();
