@@ -5,7 +5,7 @@
 #include "MainWindow.h"
 #include "AboutBox.h"
 #include "DaemonClient.h"
-#include "FakeDesktop.h"
+#include "RecordingDesktop.h"
 #include "FastUninstall.h"
 #include "KelvaskBrevantApp.h"
 #include "UiTestSupport.h"
@@ -28,7 +28,7 @@ class MainWindowTest : public QObject {
     std::unique_ptr<Fixture> f;
     KelvaskBrevantApp* shell = nullptr;
     QList<DaemonClient*> clients;
-    std::shared_ptr<FakeDesktop> desktop;
+    std::shared_ptr<RecordingDesktop> desktop;
 
     static int uninstallWindows() {
         int n = 0;
@@ -46,7 +46,7 @@ private slots:
                           systemInfoJson({8, {1.0}, 1LL << 34, 1LL << 33, 50, 1LL << 40, 1LL << 39, 50}));
         f->daemon.setData("GET", "/api/config", configJson({.daemonApi = 19400, .apacheHttp = 8080}));
         clients.clear();
-        desktop = std::make_shared<FakeDesktop>();
+        desktop = std::make_shared<RecordingDesktop>();
         setDesktopServices(desktop);
         shell = new KelvaskBrevantApp(
             *qApp,

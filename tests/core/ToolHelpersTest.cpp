@@ -1,7 +1,7 @@
 // The terminal launcher (the script's bytes and mode, and what it refuses to open) and the mail
 // catcher's address.
 
-#include "FakeDesktop.h"
+#include "RecordingDesktop.h"
 #include "MailCatcher.h"
 #include "TerminalScript.h"
 
@@ -62,7 +62,7 @@ class ToolHelpersTest : public QObject {
     Q_OBJECT
     QTemporaryDir* dir = nullptr;
     QString path;
-    FakeDesktop desktop;
+    RecordingDesktop desktop;
 
 private slots:
     void init() {
@@ -155,7 +155,7 @@ private slots:
         if (child == 0) {
             if (::setgid(54321) != 0 || ::setuid(54321) != 0)
                 ::_exit(100);
-            FakeDesktop user;
+            RecordingDesktop user;
             launchTerminal(user, path);
             ::_exit(user.count(QStringLiteral("terminal")));
         }

@@ -4,7 +4,7 @@
 
 #include "Uninstaller.h"
 #include "FakeDaemon.h"
-#include "FakeDesktop.h"
+#include "RecordingDesktop.h"
 #include "TestSupport.h"
 
 #include <QCoroTask>
@@ -30,7 +30,7 @@ class UninstallerTest : public QObject {
     FakeDaemon* legacy = nullptr;
     FakeDaemon* daemon = nullptr;
     TempConfig* config = nullptr;
-    std::shared_ptr<FakeDesktop> desktop;
+    std::shared_ptr<RecordingDesktop> desktop;
 
     UninstallSettings fast() const {
         UninstallSettings s;
@@ -56,7 +56,7 @@ private slots:
         daemon = new FakeDaemon;
         QVERIFY(legacy->start() && daemon->start());
         config = new TempConfig("secret-token");
-        desktop = std::make_shared<FakeDesktop>();
+        desktop = std::make_shared<RecordingDesktop>();
         // The requests join the desktop's steps, so one list shows the whole order.
         for (FakeDaemon* d : {legacy, daemon})
             connect(d, &FakeDaemon::requestReceived, this, [this, d] {

@@ -13,11 +13,6 @@
 
 namespace brevant::test {
 
-QCoro::Task<void> RecordingDesktop::runAndWait(QString program, QStringList arguments) {
-    runs.push_back(QStringList{program} + arguments);
-    co_return;
-}
-
 DesktopGuard::DesktopGuard() : m_desktop(std::make_shared<RecordingDesktop>()) {
     setDesktopServices(m_desktop);
 }

@@ -2,7 +2,7 @@
 
 // Helpers of the widget tests: a recording desktop, the application's look, and a paint counter.
 
-#include "DesktopServices.h"
+#include "RecordingDesktop.h"
 #include "Fixture.h"
 #include "Json.h"
 
@@ -23,26 +23,6 @@ class ServiceTable;
 }
 
 namespace brevant::test {
-
-// Records what the views ask of the desktop instead of doing it.
-class RecordingDesktop : public DesktopServices {
-public:
-    QList<QUrl> openedUrls;
-    QStringList copied;
-    QList<QStringList> runs;
-    QStringList terminalFiles;
-
-    QCoro::Task<void> runAndWait(QString program, QStringList arguments) override;
-    void openUrl(const QUrl& url) override { openedUrls.push_back(url); }
-    void openFileInTerminal(const QString& file) override { terminalFiles.push_back(file); }
-    void writeTextFileAtomically(const QString&, const QString&) override {}
-    void setPermissions(const QString&, int) override {}
-    void copyText(const QString& text) override { copied.push_back(text); }
-    bool pathExists(const QString&) override { return false; }
-    void removeFile(const QString&) override {}
-    QString homeDirectory() override { return QStringLiteral("/home/test"); }
-    void quit() override {}
-};
 
 // Installs a RecordingDesktop for the lifetime of this object.
 class DesktopGuard {

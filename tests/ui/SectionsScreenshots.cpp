@@ -2,7 +2,7 @@
 // $BREVANT_SCREENSHOTS (PNG files) for the docs.
 // Without the variable there is nothing to write and the test skips.
 
-#include "FakeDesktop.h"
+#include "RecordingDesktop.h"
 #include "FastUninstall.h"
 #include "UiTestSupport.h"
 #include "kit/Button.h"
@@ -198,7 +198,7 @@ private slots:
     // Idle, running and failed; the procedure runs over a recording desktop.
     void uninstall() {
         Fixture f;
-        auto desktop = std::make_shared<FakeDesktop>();
+        auto desktop = std::make_shared<RecordingDesktop>();
         desktop->runDuration = std::chrono::milliseconds(300);
         desktop->existing.insert(kUninstallTestDir);
         setDesktopServices(desktop);

@@ -2,7 +2,7 @@
 
 // The uninstall procedure as the window tests run it: its requests go to the fixture's daemon,
 // success is decided by a folder of the test's own, and the pauses are short. Install a
-// FakeDesktop beside it, so no program is run and nothing is removed.
+// RecordingDesktop beside it, so no program is run and nothing is removed.
 
 #include "Fixture.h"
 #include "PlatformProfile.h"

@@ -3,7 +3,7 @@
 // window's fixed size. Closing it while the procedure runs is tested with the window, in tests/app.
 
 #include "uninstall/UninstallView.h"
-#include "FakeDesktop.h"
+#include "RecordingDesktop.h"
 #include "FastUninstall.h"
 #include "UiTestSupport.h"
 #include "kit/Button.h"
@@ -26,7 +26,7 @@ const QString kFailure =
 class UninstallViewTest : public QObject {
     Q_OBJECT
     std::unique_ptr<Fixture> f;
-    std::shared_ptr<FakeDesktop> desktop;
+    std::shared_ptr<RecordingDesktop> desktop;
     std::unique_ptr<UninstallView> v;
 
     Button* uninstall() { return v->findChild<Button*>(QStringLiteral("uninstallButton")); }
@@ -72,7 +72,7 @@ private slots:
     void initTestCase() { initUiTest(); }
     void init() {
         f = std::make_unique<Fixture>();
-        desktop = std::make_shared<FakeDesktop>();
+        desktop = std::make_shared<RecordingDesktop>();
         setDesktopServices(desktop);
         v = std::make_unique<UninstallView>(uninstallTestProfile(), fastUninstall(*f));
         v->setFixedSize(420, 280);

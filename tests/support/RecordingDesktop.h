@@ -1,7 +1,8 @@
 #pragma once
 
-// A desktop that records every call as one step ({"run", program, arguments…}, {"remove", path},
-// {"exists", path}, {"terminal", file}, {"quit"}) with the time it came, instead of acting.
+// A desktop that records every call instead of acting: as one step ({"run", program, arguments…},
+// {"remove", path}, {"exists", path}, {"terminal", file}, {"quit"}) with the time it came, and by
+// kind (the URLs opened, the texts copied, the programs run, the terminal files).
 
 #include "Awaitables.h"
 #include "DesktopServices.h"
@@ -14,14 +15,18 @@
 
 namespace brevant::test {
 
-class FakeDesktop : public DesktopServices {
+class RecordingDesktop : public DesktopServices {
 public:
     QList<QStringList> steps;
+    QList<QUrl> openedUrls;
+    QStringList copied;
+    QList<QStringList> runs; // program and arguments
+    QStringList terminalFiles;
     QList<qint64> stepTimes; // ms since construction, one per step
     QSet<QString> existing;  // paths that pathExists reports
     std::chrono::milliseconds runDuration{0};
 
-    FakeDesktop() { m_clock.start(); }
+    RecordingDesktop() { m_clock.start(); }
 
     void note(QStringList step) {
         steps.push_back(std::move(step));
@@ -39,13 +44,22 @@ public:
     QCoro::Task<void> runAndWaitDroppingErrors(QString program, QStringList arguments) override {
         return run(QStringLiteral("run quietly"), std::move(program), std::move(arguments));
     }
-    void openUrl(const QUrl& url) override { note({QStringLiteral("url"), url.toString()}); }
-    void openFileInTerminal(const QString& file) override { note({QStringLiteral("terminal"), file}); }
+    void openUrl(const QUrl& url) override {
+        openedUrls.push_back(url);
+        note({QStringLiteral("url"), url.toString()});
+    }
+    void openFileInTerminal(const QString& file) override {
+        terminalFiles.push_back(file);
+        note({QStringLiteral("terminal"), file});
+    }
     void writeTextFileAtomically(const QString& path, const QString&) override {
         note({QStringLiteral("write"), path});
     }
     void setPermissions(const QString& path, int) override { note({QStringLiteral("chmod"), path}); }
-    void copyText(const QString& text) override { note({QStringLiteral("copy"), text}); }
+    void copyText(const QString& text) override {
+        copied.push_back(text);
+        note({QStringLiteral("copy"), text});
+    }
     bool pathExists(const QString& path) override {
         note({QStringLiteral("exists"), path});
         return existing.contains(path);
@@ -56,6 +70,7 @@ public:
 
 private:
     QCoro::Task<void> run(QString kind, QString program, QStringList arguments) {
+        runs.push_back(QStringList{program} + arguments);
         note(QStringList{kind, program} + arguments);
         if (runDuration.count() > 0)
             co_await delay(runDuration);
