@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 
 #include <QCoroTask>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -50,8 +51,10 @@ private slots:
         connect(c.get(), &DaemonClient::servicesChanged, this, [&] { order << "services"; });
         connect(c.get(), &DaemonClient::isConnectedChanged, this, [&] { order << "isConnected"; });
         connect(c.get(), &DaemonClient::connectionErrorChanged, this, [&] { order << "connectionError"; });
+        connect(c.get(), &DaemonClient::statusRefreshed, this,
+                [&](bool ok) { order << (ok ? "refreshed" : "failed"); });
         QCoro::waitFor(c->fetchStatus());
-        QCOMPARE(order, (QStringList{"services", "isConnected", "connectionError"}));
+        QCOMPARE(order, (QStringList{"services", "isConnected", "connectionError", "refreshed"}));
         QCOMPARE(c->services().size(), 7);
         QCOMPARE(c->services().at(2).name, QStringLiteral("mariadb"));
         QVERIFY(c->isConnected());
@@ -69,8 +72,11 @@ private slots:
         daemon->setReply("GET", "/api/status",
                          {200, "{\"success\":true,\"data\":{\"services\":[{\"name\":\"x\"}]}}"});
         daemon->setReply("GET", "/api/system/info", {500, {}});
+        QSignalSpy refreshed(c.get(), &DaemonClient::statusRefreshed);
         QCoro::waitFor(c->fetchStatus());
         QCoro::waitFor(c->fetchSystemInfo());
+        QCOMPARE(refreshed.count(), 1);
+        QCOMPARE(refreshed.first().first().toBool(), false);
         QVERIFY(!c->isConnected());
         QCOMPARE(c->connectionError(), std::optional<QString>(QStringLiteral("Cannot connect to daemon")));
         QCOMPARE(c->services().size(), 7);
@@ -129,6 +135,29 @@ private slots:
         QVERIFY2(daemon->count("GET", "/api/status") >= 3,
                  qPrintable(QString::number(daemon->count("GET", "/api/status"))));
         QCOMPARE(daemon->count("GET", "/api/system/info"), 0);
+    }
+
+    void userActionsGoOutAtOnceWhilePollsPileUp() {
+        daemon->setReply("GET", "/api/status", {200, FakeDaemon::envelope(sevenServicesJson()), 4000ms});
+        daemon->setData("POST", "/api/services/start-all", sevenServicesJson());
+        daemon->setData("GET", "/api/services/nginx/logs",
+                        "{\"service\":\"nginx\",\"logPath\":\"/l\",\"content\":\"up\"}");
+        auto c = client();
+        c->startPolling();
+        QTRY_VERIFY(daemon->count("GET", "/api/status") >= 8); // more than one pool of connections
+        const qint64 clickedAt = daemon->elapsedMs();
+        auto startAll = c->startAll();
+        QTRY_COMPARE(daemon->count("POST", "/api/services/start-all"), 1);
+        const qint64 reachedAfter = daemon->requestsTo("/api/services/start-all").first().atMs - clickedAt;
+        QVERIFY2(reachedAfter < 300, qPrintable(QString::number(reachedAfter)));
+        QElapsedTimer logs;
+        logs.start();
+        QCOMPARE(QCoro::waitFor(c->fetchLogs(QStringLiteral("nginx"), 200)), QStringLiteral("up"));
+        QVERIFY2(logs.elapsed() < 1000, qPrintable(QString::number(logs.elapsed())));
+        c->stopPolling();
+        // The action's own refresh follows it, answered as slowly as the polls.
+        QCoro::waitFor(std::move(startAll));
+        QVERIFY(c->isConnected());
     }
 
     void startTwiceKeepsOneTimerStopTwiceIsHarmless() {

@@ -1,6 +1,11 @@
 #include "TestSupport.h"
 
 #include <QFile>
+#include <QRegularExpression>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace brevant::test {
 
@@ -42,6 +47,24 @@ QByteArray sevenServicesJson() {
         "{\"id\":1,\"action\":\"start\",\"service\":\"apache\",\"created_at\":\"2026-12-09T05:00:00Z\"},"
         "{\"id\":2,\"action\":\"stop\",\"service\":\"redis\",\"details\":\"by "
         "user\",\"created_at\":\"2026-12-09T05:01:00Z\"}]}");
+}
+
+double peakResidentMiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    static const QRegularExpression peak(QStringLiteral("VmHWM:\\s*(\\d+) kB"));
+    const auto match = peak.match(QString::fromLatin1(status.readAll()));
+    return match.hasMatch() ? match.captured(1).toDouble() / 1024 : -1;
+}
+
+void resetPeakResident() {
+#ifdef __GLIBC__
+    malloc_trim(0); // what earlier tests freed goes back to the system, not into the next peak
+#endif
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5"); // 5: reset the peak resident size to the current one
 }
 
 } // namespace brevant::test

@@ -29,4 +29,8 @@ ConnectionSettings fastSettings(const QString& baseURL, const QString& configPat
 // A /status data object with the seven known services, alternating running and stopped.
 QByteArray sevenServicesJson();
 
+// The process's peak resident memory in MiB since the last reset (Linux; -1 elsewhere).
+double peakResidentMiB();
+void resetPeakResident();
+
 } // namespace brevant::test
