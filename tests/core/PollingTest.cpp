@@ -14,15 +14,6 @@ using namespace brevant;
 using namespace brevant::test;
 using namespace std::chrono_literals;
 
-namespace {
-const QByteArray kSystemInfo =
-    "{\"os\":{\"platform\":\"linux\",\"release\":\"6.1\",\"arch\":\"x64\",\"hostname\":\"h\"},"
-    "\"cpu\":{\"model\":\"m\",\"cores\":8,\"loadAverage\":[1.5,1.0,0.9]},"
-    "\"memory\":{\"total\":17179869184,\"free\":4294967296,\"used\":12884901888,\"percentUsed\":75},"
-    "\"disk\":{\"total\":500000000000,\"free\":212000000000,\"used\":288000000000,\"percentUsed\":58},"
-    "\"uptime\":1000,\"nodeVersion\":\"v20.1.0\"}";
-}
-
 class PollingTest : public QObject {
     Q_OBJECT
     FakeDaemon* daemon = nullptr;
@@ -38,7 +29,7 @@ private slots:
         QVERIFY(daemon->start());
         config = new TempConfig;
         daemon->setData("GET", "/api/status", sevenServicesJson());
-        daemon->setData("GET", "/api/system/info", kSystemInfo);
+        daemon->setData("GET", "/api/system/info", systemInfoJson());
     }
     void cleanup() {
         delete daemon;

@@ -72,13 +72,13 @@ void feed(QTcpSocket* socket, std::function<QByteArray()> next) {
     auto done = std::make_shared<bool>(false);
     auto fill = [socket, next = std::move(next), done] {
         while (!*done && socket->bytesToWrite() < kWriteAhead) {
-            const QByteArray piece = next();
-            if (piece.isEmpty()) {
+            const QByteArray piece =
+                socket->state() == QAbstractSocket::ConnectedState ? next() : QByteArray();
+            if (piece.isEmpty() || socket->write(piece) < 0) { // the end, or the peer has gone
                 *done = true;
                 socket->disconnectFromHost();
                 return;
             }
-            socket->write(piece);
         }
     };
     QObject::connect(socket, &QTcpSocket::bytesWritten, socket, fill);

@@ -49,6 +49,38 @@ QByteArray sevenServicesJson() {
         "user\",\"created_at\":\"2026-12-09T05:01:00Z\"}]}");
 }
 
+QByteArray manyServicesJson(int count) {
+    QByteArray json = "{\"services\":[";
+    for (int i = 0; i < count; ++i) {
+        if (i)
+            json += ',';
+        json += "{\"name\":\"service-" + QByteArray::number(i) + "\",\"status\":\"" +
+                (i % 2 ? "stopped" : "running") + "\",\"port\":" + QByteArray::number(10000 + i % 50000) +
+                '}';
+    }
+    return json + "]}";
+}
+
+QByteArray systemInfoJson() {
+    return QByteArrayLiteral(
+        "{\"os\":{\"platform\":\"linux\",\"release\":\"6.1\",\"arch\":\"x64\",\"hostname\":\"h\"},"
+        "\"cpu\":{\"model\":\"m\",\"cores\":8,\"loadAverage\":[1.5,1.0,0.9]},"
+        "\"memory\":{\"total\":17179869184,\"free\":4294967296,\"used\":12884901888,\"percentUsed\":75},"
+        "\"disk\":{\"total\":500000000000,\"free\":212000000000,\"used\":288000000000,\"percentUsed\":58},"
+        "\"uptime\":1000,\"nodeVersion\":\"v20.1.0\"}");
+}
+
+QByteArray appConfigJson() {
+    return QByteArrayLiteral(
+        "{\"version\":\"1.2.0\",\"defaultWebServer\":\"nginx\",\"defaultPhpVersion\":\"8.3\","
+        "\"ports\":{\"apacheHttp\":8080,\"apacheHttps\":8443,\"nginxHttp\":8081,\"nginxHttps\":8444,"
+        "\"mariadb\":3306,\"phpFpm\":9000,\"pm2Web\":9615,\"mailhogSmtp\":1025,\"mailhogWeb\":8025,"
+        "\"daemonApi\":19400,\"redis\":6379},"
+        "\"paths\":{\"wwwRoot\":\"/opt/brevant/www\",\"dataDir\":\"/d\",\"logsDir\":\"/l\",\"confDir\":\"/"
+        "c\",\"binDir\":\"/b\"},"
+        "\"autoStart\":true,\"bindAddress\":\"127.0.0.1\"}");
+}
+
 double peakResidentMiB() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))

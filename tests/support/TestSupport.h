@@ -28,6 +28,12 @@ ConnectionSettings fastSettings(const QString& baseURL, const QString& configPat
 
 // A /status data object with the seven known services, alternating running and stopped.
 QByteArray sevenServicesJson();
+// A /status data object with `count` services named service-0, service-1 …, alternating states.
+QByteArray manyServicesJson(int count);
+// A /system/info data object: eight cores, 75 % memory and 58 % disk used.
+QByteArray systemInfoJson();
+// A /config data object with every port and path.
+QByteArray appConfigJson();
 
 // The process's peak resident memory in MiB since the last reset (Linux; -1 elsewhere).
 double peakResidentMiB();
