@@ -1,6 +1,7 @@
 // brevant-hostile-probe: the client core alone against a daemon (brevant-hostile-peer, say):
 // polls and keeps the live channel as a window does, and prints once a second the resident and
-// peak memory, whether the last status refresh reached the daemon and how many refreshes ended.
+// peak memory, whether the last status refresh reached the daemon and how many refreshes ended,
+// and the moment it reads the daemon as connected again after a loss.
 //
 //     brevant-hostile-probe [--port N] [--seconds S]      (19400 and 30 unless told)
 
@@ -65,11 +66,17 @@ int main(int argc, char** argv) {
     int failed = 0;
     QObject::connect(&client, &DaemonClient::statusRefreshed, &client,
                      [&](bool succeeded) { ++(succeeded ? ok : failed); });
+    QElapsedTimer clock;
+    clock.start();
+    bool wasConnected = false;
+    QObject::connect(&client, &DaemonClient::isConnectedChanged, &client, [&] {
+        if (client.isConnected() && !wasConnected)
+            std::printf("%5.2f s  connected\n", double(clock.elapsed()) / 1000);
+        wasConnected = client.isConnected();
+    });
     client.connectWebSocket();
     client.startPolling();
 
-    QElapsedTimer clock;
-    clock.start();
     QTimer report;
     QObject::connect(&report, &QTimer::timeout, &app, [&] {
         const auto [rss, peak] = memoryMiB();

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace brevant {
@@ -105,7 +106,9 @@ void refuse(QNetworkReply* reply, Download& d) {
 
 void drain(QNetworkReply* reply, Download& d) {
     while (!d.tooLarge && reply->bytesAvailable() > 0) {
-        QByteArray chunk = reply->read(kReadBufferBytes);
+        // Exactly what is there: a read of a fixed size keeps that much allocated however little
+        // arrived, and a peer sending small pieces fast would multiply it.
+        QByteArray chunk = reply->read(std::min(reply->bytesAvailable(), kReadBufferBytes));
         d.size += chunk.size();
         if (d.size > kMaxReplyBytes)
             refuse(reply, d);
@@ -148,13 +151,18 @@ QCoro::Task<Result<QByteArray>> sendRequest(QNetworkRequest request, QByteArray 
     });
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, d] { drain(reply, *d); });
     // An overall deadline: the transfer timeout alone restarts with every byte of a trickle.
-    if (request.transferTimeout() > 0)
-        QTimer::singleShot(request.transferTimeout(), reply, [reply, d] {
+    // A timer of the reply's own, so that it and what it holds go with the reply.
+    if (request.transferTimeout() > 0) {
+        auto* deadline = new QTimer(reply);
+        deadline->setSingleShot(true);
+        QObject::connect(deadline, &QTimer::timeout, reply, [reply, d] {
             if (!reply->isFinished()) {
                 d->timedOut = true;
                 reply->abort();
             }
         });
+        deadline->start(request.transferTimeout());
+    }
 
     if (!reply->isFinished())
         co_await qCoro(reply).waitForFinished();
@@ -175,7 +183,8 @@ QCoro::Task<Result<QByteArray>> sendRequest(QNetworkRequest request, QByteArray 
         co_return RequestError::status(code);
     if (reply->error() != QNetworkReply::NoError) // a reply cut off half-way
         co_return RequestError::transport(transportDescription(reply));
-    co_return d->chunks.size() == 1 ? d->chunks.first() : d->chunks.join();
+    QByteArrayList chunks = std::exchange(d->chunks, {});
+    co_return chunks.size() == 1 ? chunks.first() : chunks.join();
 }
 
 } // namespace brevant

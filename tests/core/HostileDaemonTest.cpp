@@ -150,6 +150,21 @@ private slots:
         QVERIFY2(recovered >= 0 && recovered <= 5000, qPrintable(QString::number(recovered)));
     }
 
+    void largeRepliesAreNotHeldAfterUse() {
+        // 20,000 services, about 1.2 MB a reply: nothing of one may outlive its request (its
+        // deadline timer once held the body for the whole 60 s).
+        daemon->setData("GET", "/api/status", manyServicesJson(20'000));
+        auto c = client();
+        for (int i = 0; i < 5; ++i)
+            QCoro::waitFor(c->fetchStatus());
+        QCOMPARE(c->services().size(), 20'000);
+        const double settled = residentMiB();
+        for (int i = 0; i < 40; ++i)
+            QCoro::waitFor(c->fetchStatus());
+        const double grown = residentMiB() - settled;
+        QVERIFY2(grown < 20, qPrintable(QString::number(grown)));
+    }
+
     void tricklingDaemonHoldsNothingForGood() {
         // One byte every quarter second: the head alone takes half a minute.
         FakeDaemon::Reply trickle{200, FakeDaemon::envelope(sevenServicesJson())};
