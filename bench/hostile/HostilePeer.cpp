@@ -49,8 +49,8 @@ QByteArray logData(const QByteArray& service, const QByteArray& content) {
 QList<Route> goodRoutes() {
     QList<Route> routes = {
         {"GET", "/api/status", {200, FakeDaemon::envelope(sevenServicesJson())}},
-        {"GET", "/api/system/info", {200, FakeDaemon::envelope(systemInfoJson())}},
-        {"GET", "/api/config", {200, FakeDaemon::envelope(appConfigJson())}},
+        {"GET", "/api/system/info", {200, FakeDaemon::envelope(sampleSystemInfoJson())}},
+        {"GET", "/api/config", {200, FakeDaemon::envelope(sampleConfigJson())}},
         {"GET", "/api/vhosts", {200, FakeDaemon::envelope("{\"projects\":[],\"count\":0}")}},
         {"GET",
          "/api/databases",

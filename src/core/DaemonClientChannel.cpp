@@ -1,6 +1,7 @@
 // The live channel and the launcher of DaemonClient.
 
 #include "DaemonClient.h"
+
 #include <QTimer>
 #include <QUrl>
 #include <QWebSocket>

@@ -163,7 +163,7 @@ private slots:
     }
 
     void configurationKeepsTheLastGoodValue() {
-        daemon->setData("GET", "/api/config", appConfigJson());
+        daemon->setData("GET", "/api/config", sampleConfigJson());
         QCoro::waitFor(c->fetchConfig());
         QVERIFY(c->appConfig());
         QCOMPARE(c->appConfig()->ports.redis, std::optional<qint64>(6379));

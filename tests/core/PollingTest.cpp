@@ -29,7 +29,7 @@ private slots:
         QVERIFY(daemon->start());
         config = new TempConfig;
         daemon->setData("GET", "/api/status", sevenServicesJson());
-        daemon->setData("GET", "/api/system/info", systemInfoJson());
+        daemon->setData("GET", "/api/system/info", sampleSystemInfoJson());
     }
     void cleanup() {
         delete daemon;

@@ -61,7 +61,7 @@ QByteArray manyServicesJson(int count) {
     return json + "]}";
 }
 
-QByteArray systemInfoJson() {
+QByteArray sampleSystemInfoJson() {
     return QByteArrayLiteral(
         "{\"os\":{\"platform\":\"linux\",\"release\":\"6.1\",\"arch\":\"x64\",\"hostname\":\"h\"},"
         "\"cpu\":{\"model\":\"m\",\"cores\":8,\"loadAverage\":[1.5,1.0,0.9]},"
@@ -70,7 +70,7 @@ QByteArray systemInfoJson() {
         "\"uptime\":1000,\"nodeVersion\":\"v20.1.0\"}");
 }
 
-QByteArray appConfigJson() {
+QByteArray sampleConfigJson() {
     return QByteArrayLiteral(
         "{\"version\":\"1.2.0\",\"defaultWebServer\":\"nginx\",\"defaultPhpVersion\":\"8.3\","
         "\"ports\":{\"apacheHttp\":8080,\"apacheHttps\":8443,\"nginxHttp\":8081,\"nginxHttps\":8444,"

@@ -31,9 +31,9 @@ QByteArray sevenServicesJson();
 // A /status data object with `count` services named service-0, service-1 …, alternating states.
 QByteArray manyServicesJson(int count);
 // A /system/info data object: eight cores, 75 % memory and 58 % disk used.
-QByteArray systemInfoJson();
+QByteArray sampleSystemInfoJson();
 // A /config data object with every port and path.
-QByteArray appConfigJson();
+QByteArray sampleConfigJson();
 
 // The process's peak resident memory in MiB since the last reset (Linux; -1 elsewhere).
 double peakResidentMiB();
