@@ -1,8 +1,10 @@
-// Budgets of the client: decoding /status of the usual size and of 1,000 services, and one
-// whole status refresh against the in-process fixture over loopback.
+// Budgets of the client: decoding /status of the usual size and of 1,000 services, one whole
+// status refresh against the in-process fixture over loopback, and asking the kernel who owns
+// the daemon's port (done before every request).
 
 #include "DaemonClient.h"
 #include "FakeDaemon.h"
+#include "ListenerCheck.h"
 #include "RequestLayer.h"
 #include "TestSupport.h"
 
@@ -70,11 +72,23 @@ void BM_FetchStatusRoundTrip(benchmark::State& state) {
     }
 }
 
+void BM_LoopbackListenerOwners(benchmark::State& state) {
+    test::FakeDaemon daemon;
+    daemon.start();
+    for (auto _ : state) {
+        const QList<uint> owners = loopbackListenerOwners(daemon.port());
+        if (owners.size() != 1)
+            state.SkipWithError("the fixture's listener was not found");
+        benchmark::DoNotOptimize(owners);
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_DecodeStatus7);
 BENCHMARK(BM_DecodeStatus1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FetchStatusRoundTrip)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoopbackListenerOwners)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QTimer>
 #include <QUrl>
 #include <QWebSocket>
@@ -19,6 +20,10 @@ DaemonClient::DaemonClient(ConnectionSettings settings, std::shared_ptr<ProcessR
     : QObject(parent), m_settings(std::move(settings)),
       m_runner(runner ? std::move(runner) : defaultProcessRunner()), m_profile(std::move(profile)) {
     readConfiguration();
+    const QUrl base(m_settings.baseURL);
+    const QString host = base.host();
+    if (host == QLatin1StringView("localhost") || QHostAddress(host).isLoopback())
+        m_loopbackPort = quint16(base.port(80));
 }
 
 DaemonClient::~DaemonClient() {
@@ -33,7 +38,10 @@ void DaemonClient::readConfiguration() {
     const QString& path = m_settings.configPath;
     QString why;
     QFile file(path);
-    if (QFileInfo(path).isDir()) {
+    const QFileInfo info(path);
+    if (info.exists())
+        m_configOwner = info.ownerId();
+    if (info.isDir()) {
         why = QStringLiteral("%1 is a folder, not a file").arg(path);
     } else if (!file.open(QIODevice::ReadOnly)) {
         why = QStringLiteral("%1: %2").arg(path, file.errorString());
@@ -43,6 +51,7 @@ void DaemonClient::readConfiguration() {
         const QByteArray text = file.readAll();
         if (auto config = json::decode<BrevantConfig>(text, &why)) {
             m_authToken = config->authToken;
+            m_configurationReadable = true;
             return;
         }
         why = QStringLiteral("%1: %2").arg(path, why);
@@ -54,6 +63,18 @@ std::optional<QString> DaemonClient::pathSegment(const QString& name) {
     if (name.isEmpty() || name == QLatin1StringView(".") || name == QLatin1StringView(".."))
         return std::nullopt;
     return QString::fromLatin1(QUrl::toPercentEncoding(name));
+}
+
+std::optional<RequestError> DaemonClient::listenerRefusal() const {
+    if (!m_loopbackPort || !m_settings.listenerOwners)
+        return std::nullopt;
+    for (const uint owner : m_settings.listenerOwners(*m_loopbackPort))
+        if (owner != 0 && owner != m_configOwner)
+            return RequestError::transport(
+                QStringLiteral("Could not connect to the daemon: the program listening on port %1 belongs "
+                               "neither to root nor to the owner of the configuration file.")
+                    .arg(*m_loopbackPort));
+    return std::nullopt;
 }
 
 QNetworkRequest DaemonClient::makeRequest(const QString& path, const QByteArray& method) const {
@@ -70,9 +91,17 @@ QNetworkRequest DaemonClient::makeRequest(const QString& path, const QByteArray&
 // Status and host figures.
 
 QCoro::Task<void> DaemonClient::fetchStatus() {
+    return refreshStatus(Lane::User);
+}
+
+QCoro::Task<void> DaemonClient::fetchSystemInfo() {
+    return refreshSystemInfo(Lane::User);
+}
+
+QCoro::Task<void> DaemonClient::refreshStatus(Lane lane) {
     QPointer<DaemonClient> self(this);
     Result<StatusData> result =
-        co_await fetch<StatusData>(QStringLiteral("/status"), QByteArrayLiteral("GET"));
+        co_await fetch<StatusData>(QStringLiteral("/status"), QByteArrayLiteral("GET"), lane);
     if (!self)
         co_return;
     if (result) {
@@ -83,12 +112,13 @@ QCoro::Task<void> DaemonClient::fetchStatus() {
         setIsConnected(false);
         setConnectionError(QStringLiteral("Cannot connect to daemon"));
     }
+    emit statusRefreshed(result.ok());
 }
 
-QCoro::Task<void> DaemonClient::fetchSystemInfo() {
+QCoro::Task<void> DaemonClient::refreshSystemInfo(Lane lane) {
     QPointer<DaemonClient> self(this);
     Result<SystemInfo> result =
-        co_await fetch<SystemInfo>(QStringLiteral("/system/info"), QByteArrayLiteral("GET"));
+        co_await fetch<SystemInfo>(QStringLiteral("/system/info"), QByteArrayLiteral("GET"), lane);
     if (self && result)
         setSystemInfo(std::move(result).value());
 }
@@ -127,9 +157,9 @@ void DaemonClient::setPollingPaused(bool paused) {
 
 void DaemonClient::pollTick() {
     [](QPointer<DaemonClient> self) -> QCoro::Task<void> {
-        co_await self->fetchStatus();
+        co_await self->refreshStatus(Lane::Background);
         if (self)
-            co_await self->fetchSystemInfo();
+            co_await self->refreshSystemInfo(Lane::Background);
     }(this);
 }
 

@@ -64,6 +64,8 @@ public:
     const QString& configPath() const { return m_settings.configPath; }
     const QString& authToken() const { return m_authToken; }
     const ConnectionSettings& settings() const { return m_settings; }
+    // Whether construction could read the token from the configuration file.
+    bool configurationReadable() const { return m_configurationReadable; }
 
     // Status and host figures.
     QCoro::Task<void> fetchStatus();
@@ -125,14 +127,21 @@ signals:
     void appConfigChanged();
     void credentialsChanged();
     void dbConnectionChanged();
+    // At the end of every status refresh, after the published members: whether it reached the daemon.
+    void statusRefreshed(bool succeeded);
 
 private:
-    template <class T> QCoro::Task<Result<T>> fetch(QString path, QByteArray method);
+    template <class T> QCoro::Task<Result<T>> fetch(QString path, QByteArray method, Lane lane = Lane::User);
     template <class T, class B> QCoro::Task<Result<T>> postJSON(QString path, B body);
     template <class T> QCoro::Task<void> actionThenRefresh(std::optional<QString> path);
+    QCoro::Task<void> refreshStatus(Lane lane);
+    QCoro::Task<void> refreshSystemInfo(Lane lane);
+    // Why nothing may be sent to whatever listens on the daemon's port, if that is so.
+    std::optional<RequestError> listenerRefusal() const;
 
     void readConfiguration();
     void handleWebSocketMessage(const QString& text);
+    QCoro::Task<void> channelRefreshes();
     void webSocketFailed(QWebSocket* socket);
     void pollTick();
 
@@ -159,6 +168,11 @@ private:
     std::optional<DBConnection> m_dbConnection;
 
     QString m_authToken;
+    bool m_configurationReadable = false;
+    std::optional<uint> m_configOwner;
+    std::optional<quint16> m_loopbackPort; // the daemon's port when its address is this machine's
+    bool m_channelRefreshRunning = false;
+    bool m_channelRefreshAgain = false;
     QPointer<QWebSocket> m_webSocketTask;
     QTimer* m_pollTimer = nullptr;
     bool m_pollingPaused = false;

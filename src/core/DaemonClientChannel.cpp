@@ -28,6 +28,10 @@ void DaemonClient::connectWebSocket() {
     }
     auto* socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
     m_webSocketTask = socket;
+    // The channel carries short signals; a peer that streams a message or frame without end is
+    // cut off (a failure like any other) instead of being buffered.
+    socket->setMaxAllowedIncomingMessageSize(quint64(kMaxChannelMessageBytes));
+    socket->setMaxAllowedIncomingFrameSize(quint64(kMaxChannelMessageBytes));
 
     connect(socket, &QWebSocket::textMessageReceived, this, [this, socket](const QString& text) {
         if (socket == m_webSocketTask)
@@ -43,15 +47,35 @@ void DaemonClient::connectWebSocket() {
         if (socket->state() != QAbstractSocket::ConnectedState)
             socket->abort();
     });
+    if (listenerRefusal()) {
+        // A stranger on the daemon's port gets no token: the attempt fails like a refused one.
+        QTimer::singleShot(0, socket, [this, socket] { webSocketFailed(socket); });
+        return;
+    }
     socket->open(request);
 }
 
 void DaemonClient::handleWebSocketMessage(const QString& text) {
     Q_UNUSED(text); // a signal only: its content is never read
-    [](QPointer<DaemonClient> self) -> QCoro::Task<void> {
-        if (self)
-            co_await self->fetchStatus();
-    }(this);
+    // While a refresh of the channel's is out, further messages fold into one that follows it:
+    // a flood costs one refresh at a time, and no message goes unanswered.
+    if (m_channelRefreshRunning) {
+        m_channelRefreshAgain = true;
+        return;
+    }
+    m_channelRefreshRunning = true;
+    channelRefreshes();
+}
+
+QCoro::Task<void> DaemonClient::channelRefreshes() {
+    QPointer<DaemonClient> self(this);
+    do {
+        m_channelRefreshAgain = false;
+        co_await refreshStatus(Lane::Background);
+        if (!self)
+            co_return;
+    } while (m_channelRefreshAgain);
+    m_channelRefreshRunning = false;
 }
 
 void DaemonClient::webSocketFailed(QWebSocket* socket) {
@@ -62,6 +86,8 @@ void DaemonClient::webSocketFailed(QWebSocket* socket) {
     if (socket != m_webSocketTask)
         return;
     setIsConnected(false);
+    // Nothing more is read from a failed connection, even if the peer keeps sending.
+    QMetaObject::invokeMethod(socket, &QWebSocket::abort, Qt::QueuedConnection);
     QTimer::singleShot(m_settings.reconnectDelay, Qt::PreciseTimer, this, [this, socket] {
         if (socket == m_webSocketTask)
             connectWebSocket();

@@ -9,9 +9,11 @@ namespace brevant {
 
 // Neither routine touches the client after its first suspension, so a client that dies
 // while a request is out is never read.
-template <class T> QCoro::Task<Result<T>> DaemonClient::fetch(QString path, QByteArray method) {
+template <class T> QCoro::Task<Result<T>> DaemonClient::fetch(QString path, QByteArray method, Lane lane) {
+    if (auto refusal = listenerRefusal())
+        co_return *refusal;
     QNetworkRequest request = makeRequest(path, method);
-    Result<QByteArray> raw = co_await sendRequest(request, std::move(method), std::nullopt);
+    Result<QByteArray> raw = co_await sendRequest(request, std::move(method), std::nullopt, lane);
     if (!raw)
         co_return raw.error();
     co_return decodeEnvelope<T>(raw.value());
@@ -21,9 +23,10 @@ template <class T, class B> QCoro::Task<Result<T>> DaemonClient::postJSON(QStrin
     std::optional<QByteArray> encoded = json::encode(body);
     if (!encoded)
         co_return RequestError::transport(QStringLiteral("The request body could not be encoded."));
+    if (auto refusal = listenerRefusal())
+        co_return *refusal;
     QNetworkRequest request = makeRequest(path, QByteArrayLiteral("POST"));
-    Result<QByteArray> raw =
-        co_await sendRequest(request, QByteArrayLiteral("POST"), std::move(encoded));
+    Result<QByteArray> raw = co_await sendRequest(request, QByteArrayLiteral("POST"), std::move(encoded));
     if (!raw)
         co_return raw.error();
     co_return decodeEnvelope<T>(raw.value());

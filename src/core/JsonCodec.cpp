@@ -89,7 +89,11 @@ bool isValidUtf8(const unsigned char* p, const unsigned char* end) {
 }
 } // namespace
 
-bool parse(const QByteArray& text, rapidjson::Document& document, QByteArray& buffer, QString& why) {
+bool parse(const QByteArray& whole, rapidjson::Document& document, QByteArray& buffer, QString& why) {
+    // Editors on some systems save UTF-8 with a byte-order mark; it says nothing about the content.
+    const QByteArrayView text = QByteArrayView(whole).startsWith("\xEF\xBB\xBF")
+                                    ? QByteArrayView(whole).sliced(3)
+                                    : QByteArrayView(whole);
     if (text.trimmed().isEmpty()) {
         why = QStringLiteral("the body is empty");
         return false;

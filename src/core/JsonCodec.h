@@ -1,13 +1,14 @@
 #pragma once
 
-// A small declarative JSON codec. A record lists its members once, in declaration order:
-//
-//     static constexpr auto fields() { return std::make_tuple(field("name", &Rec::name), ...); }
+// The declarative JSON codec over the field lists of JsonFields.h, with the parser. Only the
+// request code (and the stand-in daemon) include this; the records themselves do not.
 //
 // Decoding is strict: a required member that is missing, null or of another type fails the whole
 // value with a message naming the key path ("services[2].status"); an optional member
 // (std::optional) that is missing or null is absent; unknown keys are ignored.
 // Encoding writes every required member, leaves absent optionals out, and keeps declaration order.
+
+#include "JsonFields.h"
 
 #include <QByteArray>
 #include <QList>
@@ -24,23 +25,6 @@ namespace brevant::json {
 
 // The parsed form that decoding walks (RapidJSON: Qt's own parser is several times slower).
 using Value = rapidjson::Value;
-
-template <class C, class M> struct Field {
-    const char* key;
-    M C::*member;
-};
-
-template <class C, class M> constexpr Field<C, M> field(const char* key, M C::*member) {
-    return {key, member};
-}
-
-template <class T>
-concept Record = requires {
-    T::fields();
-};
-
-template <class T> struct IsOptional : std::false_type {};
-template <class T> struct IsOptional<std::optional<T>> : std::true_type {};
 
 // Where and why decoding failed; the path is built while the failure unwinds.
 struct DecodeFailure {

@@ -3,7 +3,7 @@
 // The JSON records exchanged with the daemon. Each lists its members once, with its JSON key;
 // std::optional marks an optional member.
 
-#include "JsonCodec.h"
+#include "JsonFields.h"
 
 #include <QList>
 #include <QString>

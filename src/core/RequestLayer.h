@@ -1,8 +1,10 @@
 #pragma once
 
-// The transport under DaemonClient's requests: one shared network manager, one send routine that
+// The transport under DaemonClient's requests: connection pools per lane, one send routine that
 // turns every transport and status failure into a RequestError, and the envelope decoder.
 
+#include "ConnectionSettings.h"
+#include "JsonCodec.h"
 #include "Models.h"
 #include "RequestError.h"
 
@@ -13,17 +15,13 @@
 
 #include <optional>
 
-class QNetworkAccessManager;
-
 namespace brevant {
 
-// The process-wide HTTP client, owned by the application object so that it outlives every
-// window's client (a reply whose manager dies never finishes, stranding its coroutine).
-QNetworkAccessManager* sharedNetworkManager();
-
-// Sends the request and returns the whole body of a 2xx reply. `body` absent sends none.
+// Sends the request on a connection of its lane that is free at once, and returns the whole body
+// of a 2xx reply. `body` absent sends none. The request's transfer timeout bounds the whole
+// request, however slowly the reply arrives; the body is cut at kMaxReplyBytes however fast.
 QCoro::Task<Result<QByteArray>> sendRequest(QNetworkRequest request, QByteArray method,
-                                            std::optional<QByteArray> body);
+                                            std::optional<QByteArray> body, Lane lane = Lane::User);
 
 template <class T> Result<T> decodeEnvelope(const QByteArray& body) {
     QString why;

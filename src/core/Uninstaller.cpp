@@ -18,17 +18,9 @@ namespace brevant {
 
 namespace {
 
-struct ReplyLaterDeleter {
-    void operator()(QObject* o) const { o->deleteLater(); }
-};
-
 // Sends a body-less POST and waits for its end; the reply and any failure are of no interest.
 QCoro::Task<void> postAndWait(QNetworkRequest request) {
-    QNetworkReply* reply = sharedNetworkManager()->sendCustomRequest(request, QByteArrayLiteral("POST"));
-    // Deleted later: the coroutine resumes inside the reply's own finished() signal.
-    const std::unique_ptr<QNetworkReply, ReplyLaterDeleter> guard(reply);
-    if (!reply->isFinished())
-        co_await nextSignal(reply, &QNetworkReply::finished);
+    co_await sendRequest(std::move(request), QByteArrayLiteral("POST"), std::nullopt);
 }
 
 QString readToken(const QString& path) {

@@ -187,6 +187,18 @@ private slots:
         QVERIFY(!decodeText<StatusData>("\"text\"", &why));
     }
 
+    void byteOrderMarkOnlyAtTheStart() {
+        const auto marked = decodeText<BrevantConfig>("\xEF\xBB\xBF{\"authToken\":\"t\"}");
+        QVERIFY(marked);
+        QCOMPARE(marked->authToken, QStringLiteral("t"));
+        QString why;
+        QVERIFY(!decodeText<BrevantConfig>("\xEF\xBB\xBF", &why));
+        QCOMPARE(why, QStringLiteral("the body is empty"));
+        QVERIFY(!decodeText<BrevantConfig>("\xEF\xBB\xBF\xEF\xBB\xBF{\"authToken\":\"t\"}", &why));
+        QVERIFY(!decodeText<BrevantConfig>(" \xEF\xBB\xBF{\"authToken\":\"t\"}", &why));
+        QVERIFY(why.startsWith(QStringLiteral("not valid JSON")));
+    }
+
     void hostileTextIsRefusedNotCrashedOn() {
         QString why;
         QVERIFY(!json::decode<StatusData>(QByteArray("{\"services\":[]}\0{}", 17), &why));

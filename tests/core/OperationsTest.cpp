@@ -17,14 +17,6 @@ QByteArray projectJson(const char* id, const char* name) {
            ".test\",\"documentRoot\":\"/"
            "w\",\"webServer\":\"apache\",\"phpVersion\":\"8.3\",\"sslEnabled\":false}";
 }
-const QByteArray kConfig =
-    "{\"version\":\"1.2.0\",\"defaultWebServer\":\"nginx\",\"defaultPhpVersion\":\"8.3\","
-    "\"ports\":{\"apacheHttp\":8080,\"apacheHttps\":8443,\"nginxHttp\":8081,\"nginxHttps\":8444,\"mariadb\":"
-    "3306,\"phpFpm\":9000,"
-    "\"pm2Web\":9615,\"mailhogSmtp\":1025,\"mailhogWeb\":8025,\"daemonApi\":19400,\"redis\":6379},"
-    "\"paths\":{\"wwwRoot\":\"/opt/brevant/www\",\"dataDir\":\"/d\",\"logsDir\":\"/l\",\"confDir\":\"/"
-    "c\",\"binDir\":\"/b\"},"
-    "\"autoStart\":true,\"bindAddress\":\"127.0.0.1\"}";
 } // namespace
 
 class OperationsTest : public QObject {
@@ -171,14 +163,14 @@ private slots:
     }
 
     void configurationKeepsTheLastGoodValue() {
-        daemon->setData("GET", "/api/config", kConfig);
+        daemon->setData("GET", "/api/config", configJson());
         QCoro::waitFor(c->fetchConfig());
         QVERIFY(c->appConfig());
         QCOMPARE(c->appConfig()->ports.redis, std::optional<qint64>(6379));
         QCOMPARE(c->appConfig()->defaultWebServer, QStringLiteral("nginx"));
         daemon->setReply("GET", "/api/config", {500, {}});
         QCoro::waitFor(c->fetchConfig());
-        QCOMPARE(c->appConfig()->version, QStringLiteral("1.2.0"));
+        QCOMPARE(c->appConfig()->version, QStringLiteral("1.4.2"));
 
         daemon->setData("GET", "/api/databases",
                         "{\"connection\":{\"host\":\"127.0.0.1\",\"port\":3306,\"user\":\"root\"}}");

@@ -7,6 +7,7 @@
 
 #include <QCoroTask>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -67,6 +68,7 @@ private slots:
         QVERIFY(c->connectionError());
         QVERIFY(c->connectionError()->startsWith(QStringLiteral("Cannot read config: ")));
         QVERIFY(c->connectionError()->contains(QStringLiteral("No such file")));
+        QVERIFY(!c->configurationReadable());
         daemon->setData("GET", "/api/status", "{\"services\":[]}");
         QCoro::waitFor(c->fetchStatus());
         QCOMPARE(daemon->requests().first().headers.value("authorization"), QByteArray("Bearer "));
@@ -95,6 +97,18 @@ private slots:
         QVERIFY2(c->connectionError()->startsWith(QStringLiteral("Cannot read config: ")),
                  qPrintable(*c->connectionError()));
         QVERIFY2(c->connectionError()->contains(mentions), qPrintable(*c->connectionError()));
+        QVERIFY(!c->configurationReadable());
+    }
+
+    void byteOrderMarkInConfigAndReply() {
+        config->write("\xEF\xBB\xBF{\"authToken\":\"marked\"}");
+        auto c = client();
+        QCOMPARE(c->authToken(), QStringLiteral("marked"));
+        QVERIFY(c->configurationReadable());
+        daemon->setReply("GET", "/api/status",
+                         {200, "\xEF\xBB\xBF" + FakeDaemon::envelope("{\"services\":[]}")});
+        QCoro::waitFor(c->fetchStatus());
+        QVERIFY(c->isConnected());
     }
 
     void configThatIsAFolder() {
@@ -182,6 +196,21 @@ private slots:
         const RequestError e = backupsError(c);
         QCOMPARE(e.kind, RequestError::Kind::Transport);
         QCOMPARE(e.description, QStringLiteral("The request timed out."));
+    }
+
+    void deadlineCoversTheWholeRequest() {
+        // A byte every 100 ms never leaves the connection idle, yet the request ends on time.
+        FakeDaemon::Reply trickle{200, FakeDaemon::envelope("{\"backups\":[]}")};
+        trickle.tricklePause = std::chrono::milliseconds(100);
+        daemon->setReply("GET", "/api/pro/backups", trickle);
+        auto s = fastSettings(daemon->baseURL(), config->path());
+        s.requestTimeout = std::chrono::milliseconds(1000);
+        DaemonClient c(s, nullptr);
+        QElapsedTimer t;
+        t.start();
+        const RequestError e = backupsError(c);
+        QCOMPARE(e.description, QStringLiteral("The request timed out."));
+        QVERIFY2(t.elapsed() >= 950 && t.elapsed() < 2000, qPrintable(QString::number(t.elapsed())));
     }
 
     void replyCutOffHalfway() {

@@ -1,11 +1,16 @@
 #include "FakeDaemon.h"
 
+#include <QCryptographicHash>
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QWebSocket>
 #include <QWebSocketServer>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
 
 namespace brevant::test {
 
@@ -56,6 +61,44 @@ bool parseHead(const QByteArray& buffer, FakeDaemon::Request& request, qsizetype
         request.headers.insert(line.left(colon).trimmed().toLower(), value);
     }
     return true;
+}
+
+// How far a fed socket may run ahead of what the peer has read.
+constexpr qint64 kWriteAhead = 256 * 1024;
+
+// Keeps `socket` supplied with what `next` produces, a little ahead of the peer, until `next`
+// returns nothing; then closes the connection.
+void feed(QTcpSocket* socket, std::function<QByteArray()> next) {
+    auto done = std::make_shared<bool>(false);
+    auto fill = [socket, next = std::move(next), done] {
+        while (!*done && socket->bytesToWrite() < kWriteAhead) {
+            const QByteArray piece =
+                socket->state() == QAbstractSocket::ConnectedState ? next() : QByteArray();
+            if (piece.isEmpty() || socket->write(piece) < 0) { // the end, or the peer has gone
+                *done = true;
+                socket->disconnectFromHost();
+                return;
+            }
+        }
+    };
+    QObject::connect(socket, &QTcpSocket::bytesWritten, socket, fill);
+    fill();
+}
+
+QByteArray frameHead(quint8 first, quint64 length) {
+    QByteArray head(1, char(first));
+    if (length < 126) {
+        head += char(length);
+    } else if (length < 65536) {
+        head += char(126);
+        head += char(length >> 8);
+        head += char(length & 0xFF);
+    } else {
+        head += char(127);
+        for (int shift = 56; shift >= 0; shift -= 8)
+            head += char((length >> shift) & 0xFF);
+    }
+    return head;
 }
 
 } // namespace
@@ -182,7 +225,13 @@ void FakeDaemon::onReadyRead(QTcpSocket* socket) {
         request.atMs = m_clock.elapsed();
 
         if (request.headers.value("upgrade").toLower() == "websocket") {
-            m_handshakes.push_back(request);
+            if (m_recording)
+                m_handshakes.push_back(request);
+            if (m_endlessChannel != EndlessChannel::Off) {
+                socket->read(headLength);
+                answerEndlessChannel(socket, request);
+                return;
+            }
             const bool tokenOk = m_webSocketToken.isEmpty() ||
                                  request.headers.value("authorization") == "Bearer " + m_webSocketToken;
             if (m_refuseWebSockets || !tokenOk) {
@@ -202,7 +251,8 @@ void FakeDaemon::onReadyRead(QTcpSocket* socket) {
             return;
         socket->read(headLength);
         request.body = socket->read(length);
-        m_requests.push_back(request);
+        if (m_recording)
+            m_requests.push_back(request);
         emit requestReceived();
         respond(socket, request);
         if (!socket->bytesAvailable())
@@ -230,11 +280,37 @@ void FakeDaemon::send(QPointer<QTcpSocket> socket, const Reply& reply) {
         return;
     QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reason(reply.status) + "\r\n";
     head += "Content-Type: application/json\r\n";
+    if (reply.streamBytes != 0) {
+        socket->disconnect(this); // nothing more is read from this connection
+        const bool endless = reply.streamBytes == kEndless;
+        socket->write(head + (endless ? "Connection: close\r\n\r\n"
+                                      : "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n"));
+        const QByteArray filler(64 * 1024, ' ');
+        auto left = std::make_shared<qint64>(reply.streamBytes);
+        feed(socket, [endless, filler, left]() -> QByteArray {
+            if (endless)
+                return filler;
+            if (*left < 0)
+                return {};
+            if (*left == 0) {
+                *left = -1;
+                return "0\r\n\r\n";
+            }
+            const qint64 n = std::min<qint64>(*left, filler.size());
+            *left -= n;
+            return QByteArray::number(n, 16) + "\r\n" + filler.left(n) + "\r\n";
+        });
+        return;
+    }
     if (!reply.withoutLength && reply.status != 204)
         head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
     head +=
         reply.withoutLength || reply.cutOffHalfway ? "Connection: close\r\n" : "Connection: keep-alive\r\n";
     head += "\r\n";
+    if (reply.tricklePause.count() > 0) {
+        trickle(socket, head + reply.body, reply.tricklePause);
+        return;
+    }
     socket->write(head);
     if (reply.cutOffHalfway) {
         socket->write(reply.body.left(reply.body.size() / 2));
@@ -246,6 +322,45 @@ void FakeDaemon::send(QPointer<QTcpSocket> socket, const Reply& reply) {
         socket->write(reply.body);
     if (reply.withoutLength)
         socket->disconnectFromHost();
+}
+
+void FakeDaemon::trickle(QPointer<QTcpSocket> socket, QByteArray bytes, std::chrono::milliseconds pause) {
+    auto* timer = new QTimer(socket);
+    auto sent = std::make_shared<qsizetype>(0);
+    connect(timer, &QTimer::timeout, socket, [socket, timer, bytes, sent] {
+        if (*sent >= bytes.size()) {
+            timer->stop();
+            return;
+        }
+        socket->write(bytes.mid((*sent)++, 1));
+    });
+    timer->start(pause);
+}
+
+void FakeDaemon::answerEndlessChannel(QTcpSocket* socket, const Request& request) {
+    socket->disconnect(this);
+    const QByteArray accept = QCryptographicHash::hash(request.headers.value("sec-websocket-key") +
+                                                           "258EAFA5-E914-47DA-95CA-C5AB0DC85B11",
+                                                       QCryptographicHash::Sha1)
+                                  .toBase64();
+    socket->write("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                  "Sec-WebSocket-Accept: " +
+                  accept + "\r\n\r\n");
+    const QByteArray filler(60'000, 'x');
+    if (m_endlessChannel == EndlessChannel::OneFrame) {
+        socket->write(frameHead(0x81, quint64(1) << 62)); // a text frame, final, 4 EiB long
+        feed(socket, [filler] { return filler; });
+        return;
+    }
+    // A text frame that is not final, then continuation frames that never are.
+    auto first = std::make_shared<bool>(true);
+    const QByteArray continuation = frameHead(0x00, quint64(filler.size())) + filler;
+    feed(socket, [first, filler, continuation] {
+        if (!*first)
+            return continuation;
+        *first = false;
+        return frameHead(0x01, quint64(filler.size())) + filler;
+    });
 }
 
 } // namespace brevant::test

@@ -1,8 +1,9 @@
 #pragma once
 
 // An in-process stand-in for the daemon over real loopback sockets: scripted replies per route
-// (status, raw body, delay, cut-off), a record of every request, and a WebSocket endpoint at /ws
-// that can push text or binary messages, close its sockets or refuse the upgrade.
+// (status, raw body, delay, cut-off; hostile: trickled, endless or huge chunked), a record of every
+// request, and a WebSocket endpoint at /ws that can push text or binary messages, close its
+// sockets, refuse the upgrade or send a message without end.
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -31,7 +32,17 @@ public:
         std::chrono::milliseconds delay{0};
         bool cutOffHalfway = false; // announce the whole body, send half, then close
         bool withoutLength = false; // no Content-Length: the body ends when the connection closes
+        // Hostile forms. tricklePause: head and body go out one byte per pause. streamBytes: after
+        // a head, filler as fast as the peer reads, in chunked encoding (> 0: that many bytes) or
+        // without end (kEndless); the body above is then unused.
+        std::chrono::milliseconds tricklePause{0};
+        qint64 streamBytes = 0;
     };
+    static constexpr qint64 kEndless = -1;
+
+    // A live channel that answers the upgrade itself and then sends one text message that never
+    // ends, as fragments or as one frame announced with an endless length.
+    enum class EndlessChannel { Off, Fragments, OneFrame };
 
     struct Request {
         QByteArray method;
@@ -69,6 +80,9 @@ public:
     // WebSocket side. An empty expected token accepts any upgrade.
     void setWebSocketToken(const QByteArray& token) { m_webSocketToken = token; }
     void setRefuseWebSockets(bool refuse) { m_refuseWebSockets = refuse; }
+    void setEndlessChannel(EndlessChannel mode) { m_endlessChannel = mode; }
+    // A long-running peer keeps no record of the requests it served.
+    void setRecording(bool on) { m_recording = on; }
     int webSocketHandshakes() const { return m_handshakes.size(); }
     const QList<Request>& handshakes() const { return m_handshakes; }
     int openWebSockets() const;
@@ -87,6 +101,8 @@ private:
     void onReadyRead(QTcpSocket* socket);
     void respond(QTcpSocket* socket, const Request& request);
     void send(QPointer<QTcpSocket> socket, const Reply& reply);
+    void trickle(QPointer<QTcpSocket> socket, QByteArray bytes, std::chrono::milliseconds pause);
+    void answerEndlessChannel(QTcpSocket* socket, const Request& request);
 
     QTcpServer* m_server = nullptr;
     QWebSocketServer* m_webSocketServer = nullptr;
@@ -97,6 +113,8 @@ private:
     QList<Request> m_handshakes;
     QByteArray m_webSocketToken;
     bool m_refuseWebSockets = false;
+    EndlessChannel m_endlessChannel = EndlessChannel::Off;
+    bool m_recording = true;
     QList<QPointer<QTcpSocket>> m_connections;
     QList<QPointer<QWebSocket>> m_webSockets;
 };

@@ -26,6 +26,17 @@ QByteArray sevenServicesJson() {
         "user\",\"created_at\":\"2026-12-09T05:01:00Z\"}]}");
 }
 
+QByteArray manyServicesJson(int count) {
+    QByteArray json = "{\"services\":[";
+    for (int i = 0; i < count; ++i) {
+        if (i)
+            json += ',';
+        json += "{\"name\":\"service-" + n(i) + "\",\"status\":\"" + (i % 2 ? "stopped" : "running") +
+                "\",\"port\":" + n(10000 + i % 50000) + '}';
+    }
+    return json + "]}";
+}
+
 QByteArray statusJson(const QList<Svc>& services) {
     QByteArray out = "{\"services\":[";
     for (qsizetype i = 0; i < services.size(); ++i) {

@@ -11,6 +11,9 @@ namespace brevant::test {
 // /status with the seven known services, alternating running and stopped, and two activity entries.
 QByteArray sevenServicesJson();
 
+// /status with `count` services named service-0, service-1 …, alternating running and stopped.
+QByteArray manyServicesJson(int count);
+
 struct Svc {
     const char* name;
     const char* status;

@@ -1,6 +1,11 @@
 #include "TestSupport.h"
 
 #include <QFile>
+#include <QRegularExpression>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace brevant::test {
 
@@ -24,6 +29,24 @@ ConnectionSettings fastSettings(const QString& baseURL, const QString& configPat
     s.launcherChecks = 20;
     s.launcherInterval = std::chrono::milliseconds(10);
     return s;
+}
+
+double peakResidentMiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    static const QRegularExpression peak(QStringLiteral("VmHWM:\\s*(\\d+) kB"));
+    const auto match = peak.match(QString::fromLatin1(status.readAll()));
+    return match.hasMatch() ? match.captured(1).toDouble() / 1024 : -1;
+}
+
+void resetPeakResident() {
+#ifdef __GLIBC__
+    malloc_trim(0); // what earlier tests freed goes back to the system, not into the next peak
+#endif
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5"); // 5: reset the peak resident size to the current one
 }
 
 } // namespace brevant::test

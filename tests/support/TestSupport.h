@@ -27,4 +27,8 @@ private:
 // Settings for a client of the fixture: short timings so the tests stay quick.
 ConnectionSettings fastSettings(const QString& baseURL, const QString& configPath);
 
+// The process's peak resident memory in MiB since the last reset (Linux; -1 elsewhere).
+double peakResidentMiB();
+void resetPeakResident();
+
 } // namespace brevant::test
