@@ -3,6 +3,7 @@
 #include "ConnectionErrorView.h"
 #include "DaemonClient.h"
 #include "SidebarView.h"
+#include "StartingView.h"
 #include "kit/Divider.h"
 #include "kit/Theme.h"
 #include "projects/ProjectsView.h"
@@ -81,8 +82,13 @@ void DashboardView::build() {
     m_connectionScreen = new ConnectionErrorView(m_client.get(), m_stack);
     connect(m_connectionScreen, &ConnectionErrorView::retryClicked, this, &DashboardView::retryConnection);
     m_stack->addWidget(m_connectionScreen);
+    m_startingScreen = new StartingView(m_stack);
+    m_stack->addWidget(m_startingScreen);
 
-    connect(m_client.get(), &DaemonClient::isConnectedChanged, this, &DashboardView::updateLayout);
+    connect(m_client.get(), &DaemonClient::statusRefreshed, this, [this](bool succeeded) {
+        m_statusReached = succeeded;
+        updateLayout();
+    });
     updateLayout();
 }
 
@@ -110,7 +116,11 @@ QWidget* DashboardView::buildSection(SidebarTab tab) {
 }
 
 void DashboardView::updateLayout() {
-    QWidget* wanted = m_client->isConnected() ? m_dashboard : static_cast<QWidget*>(m_connectionScreen);
+    QWidget* wanted = m_dashboard;
+    if (!m_client->configurationReadable() || m_statusReached == false)
+        wanted = m_connectionScreen;
+    else if (!m_statusReached)
+        wanted = m_startingScreen;
     if (m_stack->currentWidget() != wanted)
         m_stack->setCurrentWidget(wanted);
 }
@@ -121,6 +131,10 @@ LogView* DashboardView::logSheet() const {
 
 bool DashboardView::showsConnectionScreen() const {
     return m_stack->currentWidget() == m_connectionScreen;
+}
+
+bool DashboardView::showsStartingScreen() const {
+    return m_stack->currentWidget() == m_startingScreen;
 }
 
 void DashboardView::selectTab(SidebarTab tab) {

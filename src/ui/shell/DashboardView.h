@@ -14,12 +14,16 @@ class QVBoxLayout;
 namespace brevant {
 
 class ConnectionErrorView;
+class StartingView;
 class DaemonClient;
 class LogView;
 class SidebarView;
 
 // The root of a main window. Owns the window's DaemonClient, runs its start-up, and shows the
-// dashboard (sidebar beside the selected section) while connected, the connection screen otherwise.
+// dashboard (sidebar beside the selected section) while the daemon answers its status requests,
+// the connection screen while it does not (or its configuration cannot be read), and a neutral
+// starting screen until the first status refresh has finished. A lost live channel alone never
+// replaces the dashboard: the sidebar's footer says "Disconnected" until the next refresh.
 // Holds the view state that outlives a section: the selected tab, the bulk busy flags, the log sheet.
 class DashboardView : public QWidget {
     Q_OBJECT
@@ -45,6 +49,8 @@ public:
     void selectTab(SidebarTab tab);
     QWidget* sectionView() const { return m_section; }
     bool showsConnectionScreen() const;
+    // Until the first status refresh has finished: neither the dashboard nor the connection screen.
+    bool showsStartingScreen() const;
 
     // Services section state.
     bool isStartingAll() const { return m_isStartingAll; }
@@ -88,6 +94,9 @@ private:
     QVBoxLayout* m_contentLayout = nullptr;
     QWidget* m_section = nullptr;
     ConnectionErrorView* m_connectionScreen = nullptr;
+    StartingView* m_startingScreen = nullptr;
+    // The outcome of the last status refresh; none yet at first.
+    std::optional<bool> m_statusReached;
     QPointer<LogView> m_logSheet;
 };
 

@@ -17,6 +17,21 @@ int lineHeight(const QFont& f) {
 }
 } // namespace
 
+void paintBadge(QPainter& p, const QRectF& badge) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(badge.topLeft(), badge.bottomRight());
+    g.setColorAt(0, Theme::badgeGradientStart());
+    g.setColorAt(1, Theme::badgeGradientEnd());
+    p.setPen(Qt::NoPen);
+    p.setBrush(g);
+    const double scale = badge.width() / 32.0;
+    p.drawRoundedRect(badge, 8 * scale, 8 * scale);
+    paint::text(p, badge, QStringLiteral("Bv"), Theme::font(14 * scale, QFont::Black, Theme::Design::Rounded),
+                Theme::white(), Qt::AlignCenter);
+    p.restore();
+}
+
 Header::Header(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("sidebarHeader"));
     setAccessibleName(QStringLiteral("Kelvask Brevant"));
@@ -35,14 +50,7 @@ void Header::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF badge(16, 14, 32, 32);
-    QLinearGradient g(badge.topLeft(), badge.bottomRight());
-    g.setColorAt(0, Theme::badgeGradientStart());
-    g.setColorAt(1, Theme::badgeGradientEnd());
-    p.setPen(Qt::NoPen);
-    p.setBrush(g);
-    p.drawRoundedRect(badge, 8, 8);
-    paint::text(p, badge, QStringLiteral("Bv"), Theme::font(14, QFont::Black, Theme::Design::Rounded),
-                Theme::white(), Qt::AlignCenter);
+    paintBadge(p, badge);
 
     const QFont title = Theme::font(13, QFont::Bold);
     const QFont count = Theme::font(10, QFont::Medium);

@@ -6,9 +6,15 @@
 #include "kit/PaintedList.h"
 
 #include <QAbstractButton>
+#include <QRectF>
 #include <QWidget>
 
+class QPainter;
+
 namespace brevant::sidebar {
+
+// The product badge: "Bv" on the blue gradient, in a rounded square of any size.
+void paintBadge(QPainter& p, const QRectF& rect);
 
 // Badge "Bv", the product title and the count line.
 class Header : public QWidget {

@@ -49,7 +49,7 @@ private slots:
                                 {8, {1.0}, 1LL << 34, 1LL << 33, 50, 1LL << 40, 1LL << 39, 50})),
                             80ms});
         auto view = dashboard();
-        QVERIFY(view->showsConnectionScreen());
+        QVERIFY(view->showsStartingScreen());
         view->startUp();
         view->startUp(); // once per window
         QTRY_VERIFY(view->client()->isPolling());
@@ -83,13 +83,41 @@ private slots:
 
     void connectionScreenMessage() {
         auto view = dashboard();
-        QVERIFY(view->showsConnectionScreen());
         QCOMPARE(message(*view), QStringLiteral("The Brevant daemon is not running."));
         QVERIFY(view->findChild<QWidget*>("connectionErrorHeading"));
 
+        // An unreadable configuration shows the screen at once: no refresh can succeed.
         f->config.write("not json");
         auto unreadable = dashboard();
+        QVERIFY(unreadable->showsConnectionScreen());
         QVERIFY(message(*unreadable).startsWith(QStringLiteral("Cannot read config: ")));
+    }
+
+    void noFalseAlarms() {
+        // Until the first status reply: the starting screen, not "Cannot connect".
+        f->daemon.setReply("GET", "/api/status",
+                           {200, FakeDaemon::envelope(statusJson({{"redis", "running"}})), 300ms});
+        auto view = dashboard();
+        view->startUp();
+        QTest::qWait(150);
+        QVERIFY(view->showsStartingScreen());
+        QTRY_VERIFY(view->client()->isPolling());
+        QVERIFY(!view->showsStartingScreen() && !view->showsConnectionScreen());
+
+        // The live channel drops while the daemon still answers: the dashboard stays, the footer
+        // says so.
+        QTRY_COMPARE(f->daemon.openWebSockets(), 1);
+        f->daemon.closeWebSockets();
+        QTRY_VERIFY(!view->client()->isConnected());
+        auto* footer = view->findChild<QWidget*>("sidebarFooter");
+        QTRY_VERIFY(footer->accessibleName().startsWith(QStringLiteral("Disconnected")));
+        QVERIFY(!view->showsConnectionScreen());
+
+        // A status refresh that fails brings the screen; one that succeeds takes it away.
+        daemonDown();
+        QTRY_VERIFY(view->showsConnectionScreen());
+        daemonUp();
+        QTRY_VERIFY(!view->showsConnectionScreen());
     }
 
     void layoutFollowsConnectionAndKeepsViewState() {
