@@ -1,9 +1,8 @@
 // The launcher: no process while the daemon answers; one process, then the checks, otherwise.
 
 #include "DaemonClient.h"
-#include "FakeDaemon.h"
+#include "Fixture.h"
 #include "QtProcessRunner.h"
-#include "TestSupport.h"
 
 #include "Awaitables.h"
 #include <QCoroTask>
@@ -14,47 +13,19 @@ using namespace brevant;
 using namespace brevant::test;
 using namespace std::chrono_literals;
 
-namespace {
-
-// Records every run; the run itself takes `duration`, during which `onRun` may act.
-class RecordingRunner : public ProcessRunner {
-public:
-    QList<Command> runs;
-    std::chrono::milliseconds duration{0};
-    std::function<void()> onRun;
-    QCoro::Task<void> runAndWait(QString program, QStringList arguments) override {
-        runs.push_back({program, arguments});
-        if (onRun)
-            onRun();
-        if (duration.count() > 0)
-            co_await delay(duration);
-    }
-};
-
-} // namespace
-
 class LauncherTest : public QObject {
     Q_OBJECT
-    FakeDaemon* daemon = nullptr;
-    TempConfig* config = nullptr;
+    std::unique_ptr<Fixture> f;
     std::shared_ptr<RecordingRunner> runner;
 
-    std::unique_ptr<DaemonClient> client() {
-        return std::make_unique<DaemonClient>(fastSettings(daemon->baseURL(), config->path()), runner,
-                                              linuxProfile());
-    }
+    std::unique_ptr<DaemonClient> client() { return f->makeClient(); }
 
 private slots:
     void init() {
-        daemon = new FakeDaemon;
-        QVERIFY(daemon->start());
-        config = new TempConfig;
-        runner = std::make_shared<RecordingRunner>();
+        f = std::make_unique<Fixture>();
+        runner = f->runner;
     }
-    void cleanup() {
-        delete daemon;
-        delete config;
-    }
+    void cleanup() { f.reset(); }
 
     void profilesAreData() {
         QCOMPARE(macProfile().loadDaemon,
@@ -70,22 +41,22 @@ private slots:
     }
 
     void answeringDaemonStartsNothing() {
-        daemon->setData("GET", "/api/status", "{\"services\":[]}");
+        f->daemon.setData("GET", "/api/status", "{\"services\":[]}");
         auto c = client();
         QVERIFY(QCoro::waitFor(c->ensureDaemonRunning()));
         QCOMPARE(runner->runs.size(), 0);
-        QCOMPARE(daemon->requests().size(), 1);
+        QCOMPARE(f->daemon.requests().size(), 1);
     }
 
     void slowButAnsweringDaemonStartsNothing() {
-        daemon->setReply("GET", "/api/status", {200, FakeDaemon::envelope("{\"services\":[]}"), 300ms});
+        f->daemon.setReply("GET", "/api/status", {200, FakeDaemon::envelope("{\"services\":[]}"), 300ms});
         auto c = client();
         QVERIFY(QCoro::waitFor(c->ensureDaemonRunning()));
         QCOMPARE(runner->runs.size(), 0);
     }
 
     void downDaemonGetsOneLaunchThenTwentyChecks() {
-        daemon->stop();
+        f->daemon.stop();
         auto c = client();
         QVERIFY(!QCoro::waitFor(c->ensureDaemonRunning()));
         QCOMPARE(runner->runs.size(), 1);
@@ -95,50 +66,50 @@ private slots:
     }
 
     void checksBeginOnlyAfterTheLaunchHasEnded() {
-        daemon->setReply("GET", "/api/status", {503, {}});
+        f->daemon.setReply("GET", "/api/status", {503, {}});
         runner->duration = 200ms;
-        runner->onRun = [this] { daemon->clearRequests(); };
+        runner->onRun = [this] { f->daemon.clearRequests(); };
         auto c = client();
-        const qint64 before = daemon->elapsedMs();
+        const qint64 before = f->daemon.elapsedMs();
         QVERIFY(!QCoro::waitFor(c->ensureDaemonRunning()));
-        QCOMPARE(daemon->count("GET", "/api/status"), 20);
-        QVERIFY(daemon->requests().first().atMs - before >= 200);
+        QCOMPARE(f->daemon.count("GET", "/api/status"), 20);
+        QVERIFY(f->daemon.requests().first().atMs - before >= 200);
     }
 
     void successOnTheThirdCheck() {
-        daemon->setReply("GET", "/api/status", {503, {}});
+        f->daemon.setReply("GET", "/api/status", {503, {}});
         auto c = client();
         int statusRequests = 0;
-        connect(daemon, &FakeDaemon::requestReceived, this, [&] {
+        connect(&f->daemon, &FakeDaemon::requestReceived, this, [&] {
             // request one is the probe; the daemon is up in time for the third check
             if (++statusRequests == 4)
-                daemon->setData("GET", "/api/status", "{\"services\":[]}");
+                f->daemon.setData("GET", "/api/status", "{\"services\":[]}");
         });
         QVERIFY(QCoro::waitFor(c->ensureDaemonRunning()));
-        QCOMPARE(daemon->count("GET", "/api/status"), 4);
+        QCOMPARE(f->daemon.count("GET", "/api/status"), 4);
         QVERIFY(c->isConnected());
     }
 
     void checksKeepTheRealHalfSecond() {
-        daemon->setReply("GET", "/api/status", {503, {}});
-        auto s = fastSettings(daemon->baseURL(), config->path());
+        f->daemon.setReply("GET", "/api/status", {503, {}});
+        auto s = f->settings();
         s.launcherInterval = ConnectionSettings{}.launcherInterval;
         s.launcherChecks = 2;
         QCOMPARE(s.launcherInterval, 500ms);
         QCOMPARE(ConnectionSettings{}.launcherChecks, 20);
         DaemonClient c(s, runner, linuxProfile());
         QCoro::waitFor(c.ensureDaemonRunning());
-        const auto r = daemon->requestsTo("/api/status");
+        const auto r = f->daemon.requestsTo("/api/status");
         QCOMPARE(r.size(), 3);
         const qint64 gap = r[2].atMs - r[1].atMs;
         QVERIFY2(gap >= 450 && gap <= 800, qPrintable(QString::number(gap)));
     }
 
     void missingLaunchToolIsSilent() {
-        daemon->stop();
+        f->daemon.stop();
         PlatformProfile p = linuxProfile();
         p.loadDaemon = {QStringLiteral("/nonexistent/launch-tool"), {QStringLiteral("load")}};
-        DaemonClient c(fastSettings(daemon->baseURL(), config->path()), defaultProcessRunner(), p);
+        DaemonClient c(f->settings(), defaultProcessRunner(), p);
         QElapsedTimer t;
         t.start();
         QVERIFY(!QCoro::waitFor(c.ensureDaemonRunning()));

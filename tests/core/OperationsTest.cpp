@@ -1,8 +1,7 @@
 // Service control, logs, projects, configuration and the tool operations against the fixture.
 
 #include "DaemonClient.h"
-#include "FakeDaemon.h"
-#include "TestSupport.h"
+#include "Fixture.h"
 
 #include <QCoroTask>
 #include <QSignalSpy>
@@ -21,22 +20,18 @@ QByteArray projectJson(const char* id, const char* name) {
 
 class OperationsTest : public QObject {
     Q_OBJECT
-    FakeDaemon* daemon = nullptr;
-    TempConfig* config = nullptr;
+    std::unique_ptr<Fixture> f;
     std::unique_ptr<DaemonClient> c;
 
 private slots:
     void init() {
-        daemon = new FakeDaemon;
-        QVERIFY(daemon->start());
-        config = new TempConfig;
-        daemon->setData("GET", "/api/status", sevenServicesJson());
-        c = std::make_unique<DaemonClient>(fastSettings(daemon->baseURL(), config->path()), nullptr);
+        f = std::make_unique<Fixture>();
+        f->daemon.setData("GET", "/api/status", sevenServicesJson());
+        c = f->makeClient();
     }
     void cleanup() {
         c.reset();
-        delete daemon;
-        delete config;
+        f.reset();
     }
 
     void serviceActionsThenRefresh_data() {
@@ -69,135 +64,136 @@ private slots:
                 return c->startAll();
             return c->stopAll();
         };
-        daemon->setData("POST", path, data);
+        f->daemon.setData("POST", path, data);
         QCoro::waitFor(run());
-        QCOMPARE(daemon->requests().size(), 2);
-        QCOMPARE(daemon->requests()[0].method, QByteArray("POST"));
-        QCOMPARE(daemon->requests()[0].target, path);
-        QVERIFY(daemon->requests()[0].body.isEmpty());
-        QCOMPARE(daemon->requests()[0].headers.value("content-type"), QByteArray("application/json"));
-        QCOMPARE(daemon->requests()[1].target, QByteArray("/api/status"));
+        QCOMPARE(f->daemon.requests().size(), 2);
+        QCOMPARE(f->daemon.requests()[0].method, QByteArray("POST"));
+        QCOMPARE(f->daemon.requests()[0].target, path);
+        QVERIFY(f->daemon.requests()[0].body.isEmpty());
+        QCOMPARE(f->daemon.requests()[0].headers.value("content-type"), QByteArray("application/json"));
+        QCOMPARE(f->daemon.requests()[1].target, QByteArray("/api/status"));
         QVERIFY(c->isConnected());
 
         // A failed action is followed by the same refresh, and leaves no message.
-        daemon->clearRequests();
-        daemon->setReply("POST", path, {500, "{\"success\":false,\"error\":{\"message\":\"nope\"}}"});
+        f->daemon.clearRequests();
+        f->daemon.setReply("POST", path, {500, "{\"success\":false,\"error\":{\"message\":\"nope\"}}"});
         QCoro::waitFor(run());
-        QCOMPARE(daemon->requests().size(), 2);
-        QCOMPARE(daemon->requests()[1].target, QByteArray("/api/status"));
+        QCOMPARE(f->daemon.requests().size(), 2);
+        QCOMPARE(f->daemon.requests()[1].target, QByteArray("/api/status"));
         QVERIFY(!c->connectionError());
     }
 
     void logs() {
-        daemon->setData(
+        f->daemon.setData(
             "GET", "/api/services/nginx/logs?lines=200",
             "{\"service\":\"nginx\",\"logPath\":\"/l/nginx.log\",\"content\":\"line 1\\nline 2\"}");
         QCOMPARE(QCoro::waitFor(c->fetchLogs(QStringLiteral("nginx"), 200)),
                  QStringLiteral("line 1\nline 2"));
-        QCOMPARE(daemon->requests().last().target, QByteArray("/api/services/nginx/logs?lines=200"));
-        daemon->setData("GET", "/api/services/redis/logs",
-                        "{\"service\":\"redis\",\"logPath\":\"/l\",\"content\":\"\"}");
+        QCOMPARE(f->daemon.requests().last().target, QByteArray("/api/services/nginx/logs?lines=200"));
+        f->daemon.setData("GET", "/api/services/redis/logs",
+                          "{\"service\":\"redis\",\"logPath\":\"/l\",\"content\":\"\"}");
         QCOMPARE(QCoro::waitFor(c->fetchLogs(QStringLiteral("redis"), -3)), QString());
-        QCOMPARE(daemon->requests().last().target, QByteArray("/api/services/redis/logs?lines=-3"));
-        daemon->setData("GET", "/api/services/pm2/logs", "{\"service\":\"pm2\",\"content\":\"\"}");
+        QCOMPARE(f->daemon.requests().last().target, QByteArray("/api/services/redis/logs?lines=-3"));
+        f->daemon.setData("GET", "/api/services/pm2/logs", "{\"service\":\"pm2\",\"content\":\"\"}");
         QCOMPARE(
             QCoro::waitFor(c->fetchLogs(QStringLiteral("pm2"), 1)),
             QStringLiteral("Failed to load logs: The reply could not be decoded: data.logPath is missing"));
-        daemon->setReply("GET", "/api/services/php-fpm/logs", {200, "{\"success\":true}"});
+        f->daemon.setReply("GET", "/api/services/php-fpm/logs", {200, "{\"success\":true}"});
         QCOMPARE(QCoro::waitFor(c->fetchLogs(QStringLiteral("php-fpm"), 1)),
                  QStringLiteral("Failed to load logs: Unknown error"));
-        daemon->stop();
+        f->daemon.stop();
         QCOMPARE(QCoro::waitFor(c->fetchLogs(QStringLiteral("nginx"), 200)),
                  QStringLiteral("Failed to load logs: Could not connect to the daemon: connection refused."));
     }
 
     void projectListIsReplacedInTheDaemonsOrder() {
-        daemon->setData("GET", "/api/vhosts",
-                        "{\"projects\":[" + projectJson("b", "beta") + "," + projectJson("a", "alpha") +
-                            "],\"count\":99}");
+        f->daemon.setData("GET", "/api/vhosts",
+                          "{\"projects\":[" + projectJson("b", "beta") + "," + projectJson("a", "alpha") +
+                              "],\"count\":99}");
         QCoro::waitFor(c->fetchProjects());
         QCOMPARE(c->projects().size(), 2);
         QCOMPARE(c->projects().first().id, QStringLiteral("b"));
-        daemon->setReply("GET", "/api/vhosts", {500, {}});
+        f->daemon.setReply("GET", "/api/vhosts", {500, {}});
         QCoro::waitFor(c->fetchProjects());
         QCOMPARE(c->projects().size(), 2);
     }
 
     void createAppendsWithoutReload() {
-        daemon->setData("GET", "/api/vhosts",
-                        "{\"projects\":[" + projectJson("a", "alpha") + "],\"count\":1}");
+        f->daemon.setData("GET", "/api/vhosts",
+                          "{\"projects\":[" + projectJson("a", "alpha") + "],\"count\":1}");
         QCoro::waitFor(c->fetchProjects());
-        daemon->setData("POST", "/api/vhosts", projectJson("a", "again"));
+        f->daemon.setData("POST", "/api/vhosts", projectJson("a", "again"));
         QSignalSpy spy(c.get(), &DaemonClient::projectsChanged);
         QVERIFY(QCoro::waitFor(c->createProject({"again", "again.test", "apache", "8.3", false, false})));
         QCOMPARE(spy.count(), 1);
         QCOMPARE(c->projects().size(), 2); // the same id twice, as returned
         QCOMPARE(c->projects().last().name, QStringLiteral("again"));
-        QCOMPARE(daemon->count("GET", "/api/vhosts"), 1);
+        QCOMPARE(f->daemon.count("GET", "/api/vhosts"), 1);
 
-        daemon->setReply("POST", "/api/vhosts",
-                         {409, "{\"success\":false,\"error\":{\"message\":\"exists\"}}"});
+        f->daemon.setReply("POST", "/api/vhosts",
+                           {409, "{\"success\":false,\"error\":{\"message\":\"exists\"}}"});
         QVERIFY(!QCoro::waitFor(c->createProject({"x", "x.test", "apache", "8.3", false, false})));
         QCOMPARE(c->projects().size(), 2);
     }
 
     void deleteRemovesEveryMatchOnAnySuccess() {
-        daemon->setData("GET", "/api/vhosts",
-                        "{\"projects\":[" + projectJson("a", "one") + "," + projectJson("b", "two") + "," +
-                            projectJson("a", "three") + "],\"count\":3}");
+        f->daemon.setData("GET", "/api/vhosts",
+                          "{\"projects\":[" + projectJson("a", "one") + "," + projectJson("b", "two") + "," +
+                              projectJson("a", "three") + "],\"count\":3}");
         QCoro::waitFor(c->fetchProjects());
-        daemon->setData("DELETE", "/api/vhosts/a", "{\"deleted\":false}");
+        f->daemon.setData("DELETE", "/api/vhosts/a", "{\"deleted\":false}");
         QVERIFY(QCoro::waitFor(c->deleteProject(QStringLiteral("a"))));
         QCOMPARE(c->projects().size(), 1);
         QCOMPARE(c->projects().first().id, QStringLiteral("b"));
-        QCOMPARE(daemon->requests().last().method, QByteArray("DELETE"));
-        QVERIFY(daemon->requests().last().body.isEmpty());
+        QCOMPARE(f->daemon.requests().last().method, QByteArray("DELETE"));
+        QVERIFY(f->daemon.requests().last().body.isEmpty());
 
-        daemon->setData("DELETE", "/api/vhosts/zz", "{\"deleted\":true,\"id\":\"zz\"}");
+        f->daemon.setData("DELETE", "/api/vhosts/zz", "{\"deleted\":true,\"id\":\"zz\"}");
         QVERIFY(QCoro::waitFor(c->deleteProject(QStringLiteral("zz"))));
         QCOMPARE(c->projects().size(), 1);
 
-        daemon->setReply("DELETE", "/api/vhosts/b", {200, "{\"success\":true,\"data\":{\"id\":\"b\"}}"});
+        f->daemon.setReply("DELETE", "/api/vhosts/b", {200, "{\"success\":true,\"data\":{\"id\":\"b\"}}"});
         QVERIFY(!QCoro::waitFor(c->deleteProject(QStringLiteral("b"))));
         QCOMPARE(c->projects().size(), 1);
     }
 
     void configurationKeepsTheLastGoodValue() {
-        daemon->setData("GET", "/api/config", configJson());
+        f->daemon.setData("GET", "/api/config", configJson());
         QCoro::waitFor(c->fetchConfig());
         QVERIFY(c->appConfig());
         QCOMPARE(c->appConfig()->ports.redis, std::optional<qint64>(6379));
         QCOMPARE(c->appConfig()->defaultWebServer, QStringLiteral("nginx"));
-        daemon->setReply("GET", "/api/config", {500, {}});
+        f->daemon.setReply("GET", "/api/config", {500, {}});
         QCoro::waitFor(c->fetchConfig());
         QCOMPARE(c->appConfig()->version, QStringLiteral("1.4.2"));
 
-        daemon->setData("GET", "/api/databases",
-                        "{\"connection\":{\"host\":\"127.0.0.1\",\"port\":3306,\"user\":\"root\"}}");
+        f->daemon.setData("GET", "/api/databases",
+                          "{\"connection\":{\"host\":\"127.0.0.1\",\"port\":3306,\"user\":\"root\"}}");
         QCoro::waitFor(c->fetchDatabaseInfo());
         QCOMPARE(c->dbConnection()->user, QStringLiteral("root"));
-        daemon->setData("GET", "/api/databases", "{\"connection\":{\"host\":\"db\",\"port\":3307}}");
+        f->daemon.setData("GET", "/api/databases", "{\"connection\":{\"host\":\"db\",\"port\":3307}}");
         QCoro::waitFor(c->fetchDatabaseInfo());
         QCOMPARE(c->dbConnection()->host, QStringLiteral("127.0.0.1"));
 
         QVERIFY(!c->credentials());
-        daemon->setData("GET", "/api/config/credentials",
-                        "{\"authToken\":\"t0k\",\"mariadbRootPassword\":\"pw\"}");
+        f->daemon.setData("GET", "/api/config/credentials",
+                          "{\"authToken\":\"t0k\",\"mariadbRootPassword\":\"pw\"}");
         QCoro::waitFor(c->fetchCredentials());
         QCOMPARE(c->credentials()->mariadbRootPassword, QStringLiteral("pw"));
     }
 
     void gitClone() {
-        daemon->setData("POST", "/api/pro/git/clone",
-                        "{\"projectName\":\"repo\",\"path\":\"/w/repo\",\"message\":\"Cloned\"}");
+        f->daemon.setData("POST", "/api/pro/git/clone",
+                          "{\"projectName\":\"repo\",\"path\":\"/w/repo\",\"message\":\"Cloned\"}");
         auto r = QCoro::waitFor(c->gitClone(QStringLiteral("https://example.test/u/repo.git"), std::nullopt));
         QVERIFY(r.ok());
         QCOMPARE(r.value().message, QStringLiteral("Cloned"));
-        QCOMPARE(daemon->requests().last().body, QByteArray("{\"url\":\"https://example.test/u/repo.git\"}"));
+        QCOMPARE(f->daemon.requests().last().body,
+                 QByteArray("{\"url\":\"https://example.test/u/repo.git\"}"));
         QCoro::waitFor(c->gitClone(QStringLiteral("u"), QStringLiteral(" ")));
-        QCOMPARE(daemon->requests().last().body, QByteArray("{\"url\":\"u\",\"name\":\" \"}"));
+        QCOMPARE(f->daemon.requests().last().body, QByteArray("{\"url\":\"u\",\"name\":\" \"}"));
 
-        daemon->setData("POST", "/api/pro/git/clone", "{\"projectName\":\"repo\",\"message\":\"Cloned\"}");
+        f->daemon.setData("POST", "/api/pro/git/clone", "{\"projectName\":\"repo\",\"message\":\"Cloned\"}");
         r = QCoro::waitFor(c->gitClone(QStringLiteral("u"), std::nullopt));
         QVERIFY(!r.ok());
         QCOMPARE(r.error().kind, RequestError::Kind::Decoding);
@@ -205,45 +201,45 @@ private slots:
     }
 
     void cmsInstall() {
-        daemon->setData(
+        f->daemon.setData(
             "POST", "/api/pro/cms/install",
             "{\"cms\":\"laravel\",\"name\":\"app\",\"path\":\"/w/app\",\"message\":\"Installed\"}");
         auto r = QCoro::waitFor(c->cmsInstall(QStringLiteral("laravel"), QStringLiteral("app")));
         QVERIFY(r.ok());
         QCOMPARE(r.value().path, QStringLiteral("/w/app"));
-        QCOMPARE(daemon->requests().last().body, QByteArray("{\"cms\":\"laravel\",\"name\":\"app\"}"));
-        daemon->setReply("POST", "/api/pro/cms/install",
-                         {200, "{\"success\":false,\"error\":{\"message\":\"Name taken\"}}"});
+        QCOMPARE(f->daemon.requests().last().body, QByteArray("{\"cms\":\"laravel\",\"name\":\"app\"}"));
+        f->daemon.setReply("POST", "/api/pro/cms/install",
+                           {200, "{\"success\":false,\"error\":{\"message\":\"Name taken\"}}"});
         r = QCoro::waitFor(c->cmsInstall(QStringLiteral("laravel"), QStringLiteral("app")));
         QCOMPARE(r.error().description, QStringLiteral("Name taken"));
     }
 
     void hostsEntries() {
-        daemon->setData("GET", "/api/pro/dns",
-                        "{\"entries\":[{\"ip\":\"127.0.0.1\",\"hostname\":\"a.test\"},{\"ip\":\"::1\","
-                        "\"hostname\":\"b.test\"}]}");
+        f->daemon.setData("GET", "/api/pro/dns",
+                          "{\"entries\":[{\"ip\":\"127.0.0.1\",\"hostname\":\"a.test\"},{\"ip\":\"::1\","
+                          "\"hostname\":\"b.test\"}]}");
         auto list = QCoro::waitFor(c->fetchDNS());
         QVERIFY(list.ok());
         QCOMPARE(list.value().size(), 2);
         QCOMPARE(list.value().at(1).ip, QStringLiteral("::1"));
-        daemon->setData("POST", "/api/pro/dns", "{\"message\":\"Added\"}");
+        f->daemon.setData("POST", "/api/pro/dns", "{\"message\":\"Added\"}");
         auto added = QCoro::waitFor(c->addDNS(QStringLiteral("127.0.0.1"), QStringLiteral("c.test")));
         QVERIFY(added.ok());
-        QCOMPARE(daemon->requests().last().body,
+        QCOMPARE(f->daemon.requests().last().body,
                  QByteArray("{\"ip\":\"127.0.0.1\",\"hostname\":\"c.test\"}"));
     }
 
     void backups() {
-        daemon->setData("POST", "/api/pro/backup/create", "{\"message\":\"Backup created\"}");
+        f->daemon.setData("POST", "/api/pro/backup/create", "{\"message\":\"Backup created\"}");
         auto created = QCoro::waitFor(c->createBackup());
         QVERIFY(created.ok());
-        QCOMPARE(daemon->requests().last().body, QByteArray("{}"));
-        daemon->setData("POST", "/api/pro/backup/restore", "{\"message\":\"Restored\"}");
+        QCOMPARE(f->daemon.requests().last().body, QByteArray("{}"));
+        f->daemon.setData("POST", "/api/pro/backup/restore", "{\"message\":\"Restored\"}");
         auto restored = QCoro::waitFor(c->restoreBackup(QStringLiteral("backup-1.tar.gz")));
         QCOMPARE(restored.value().message, QStringLiteral("Restored"));
-        QCOMPARE(daemon->requests().last().body, QByteArray("{\"filename\":\"backup-1.tar.gz\"}"));
-        daemon->setData("GET", "/api/pro/backups",
-                        "{\"backups\":[{\"name\":\"x\",\"size\":1.5,\"created\":\"c\"}]}");
+        QCOMPARE(f->daemon.requests().last().body, QByteArray("{\"filename\":\"backup-1.tar.gz\"}"));
+        f->daemon.setData("GET", "/api/pro/backups",
+                          "{\"backups\":[{\"name\":\"x\",\"size\":1.5,\"created\":\"c\"}]}");
         auto list = QCoro::waitFor(c->fetchBackups());
         QVERIFY(!list.ok()); // a size is a whole number of bytes
     }

@@ -1,8 +1,7 @@
 // Status refresh, host figures and the polling timer.
 
 #include "DaemonClient.h"
-#include "FakeDaemon.h"
-#include "TestSupport.h"
+#include "Fixture.h"
 
 #include <QCoroTask>
 #include <QElapsedTimer>
@@ -16,25 +15,20 @@ using namespace std::chrono_literals;
 
 class PollingTest : public QObject {
     Q_OBJECT
-    FakeDaemon* daemon = nullptr;
-    TempConfig* config = nullptr;
+    std::unique_ptr<Fixture> f;
 
-    std::unique_ptr<DaemonClient> client() {
-        return std::make_unique<DaemonClient>(fastSettings(daemon->baseURL(), config->path()), nullptr);
-    }
+    std::unique_ptr<DaemonClient> client() { return f->makeClient(); }
 
 private slots:
     void init() {
-        daemon = new FakeDaemon;
-        QVERIFY(daemon->start());
-        config = new TempConfig;
-        daemon->setData("GET", "/api/status", sevenServicesJson());
-        daemon->setData("GET", "/api/system/info", systemInfoJson({8, {1.5, 1.0, 0.9}, 17179869184, 12884901888, 75, 500000000000, 212000000000, 58}));
+        f = std::make_unique<Fixture>();
+        f->daemon.setData("GET", "/api/status", sevenServicesJson());
+        f->daemon.setData(
+            "GET", "/api/system/info",
+            systemInfoJson(
+                {8, {1.5, 1.0, 0.9}, 17179869184, 12884901888, 75, 500000000000, 212000000000, 58}));
     }
-    void cleanup() {
-        delete daemon;
-        delete config;
-    }
+    void cleanup() { f.reset(); }
 
     void statusSuccessSetsThreeMembersInOrder() {
         auto c = client();
@@ -60,9 +54,9 @@ private slots:
         QCoro::waitFor(c->fetchStatus());
         QCoro::waitFor(c->fetchSystemInfo());
         QVERIFY(c->systemInfo());
-        daemon->setReply("GET", "/api/status",
-                         {200, "{\"success\":true,\"data\":{\"services\":[{\"name\":\"x\"}]}}"});
-        daemon->setReply("GET", "/api/system/info", {500, {}});
+        f->daemon.setReply("GET", "/api/status",
+                           {200, "{\"success\":true,\"data\":{\"services\":[{\"name\":\"x\"}]}}"});
+        f->daemon.setReply("GET", "/api/system/info", {500, {}});
         QSignalSpy refreshed(c.get(), &DaemonClient::statusRefreshed);
         QCoro::waitFor(c->fetchStatus());
         QCoro::waitFor(c->fetchSystemInfo());
@@ -75,7 +69,7 @@ private slots:
     }
 
     void emptyServiceListStillCountsAsConnected() {
-        daemon->setData("GET", "/api/status", "{\"services\":[]}");
+        f->daemon.setData("GET", "/api/status", "{\"services\":[]}");
         auto c = client();
         QCoro::waitFor(c->fetchStatus());
         QVERIFY(c->isConnected());
@@ -86,60 +80,60 @@ private slots:
         auto c = client();
         c->startPolling();
         QTest::qWait(60);
-        QCOMPARE(daemon->requests().size(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(daemon->count("GET", "/api/system/info") >= 3, 3000);
+        QCOMPARE(f->daemon.requests().size(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(f->daemon.count("GET", "/api/system/info") >= 3, 3000);
         c->stopPolling();
-        const auto& reqs = daemon->requests();
+        const auto& reqs = f->daemon.requests();
         // Each tick asks for the status and, after its reply, for the host figures.
         for (qsizetype i = 0; i + 1 < reqs.size(); i += 2) {
             QCOMPARE(reqs[i].path(), QByteArray("/api/status"));
             QCOMPARE(reqs[i + 1].path(), QByteArray("/api/system/info"));
         }
-        const auto statuses = daemon->requestsTo("/api/status");
+        const auto statuses = f->daemon.requestsTo("/api/status");
         const qint64 gap = statuses[2].atMs - statuses[1].atMs;
         QVERIFY2(gap >= 60 && gap <= 300, qPrintable(QString::number(gap)));
     }
 
     void realIntervalIsHalfASecond() {
         ConnectionSettings s;
-        s.baseURL = daemon->baseURL();
-        s.configPath = config->path();
+        s.baseURL = f->daemon.baseURL();
+        s.configPath = f->config.path();
         QCOMPARE(s.pollInterval, 500ms);
         DaemonClient c(s, nullptr);
-        const qint64 started = daemon->elapsedMs();
+        const qint64 started = f->daemon.elapsedMs();
         c.startPolling();
-        QTRY_VERIFY_WITH_TIMEOUT(daemon->count("GET", "/api/status") == 2, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(f->daemon.count("GET", "/api/status") == 2, 3000);
         c.stopPolling();
-        const auto statuses = daemon->requestsTo("/api/status");
+        const auto statuses = f->daemon.requestsTo("/api/status");
         QVERIFY2(statuses[0].atMs - started >= 450, qPrintable(QString::number(statuses[0].atMs - started)));
         const qint64 gap = statuses[1].atMs - statuses[0].atMs;
         QVERIFY2(gap >= 400 && gap <= 700, qPrintable(QString::number(gap)));
     }
 
     void aSlowDaemonDoesNotHoldBackTicks() {
-        daemon->setReply("GET", "/api/status", {200, FakeDaemon::envelope(sevenServicesJson()), 450ms});
+        f->daemon.setReply("GET", "/api/status", {200, FakeDaemon::envelope(sevenServicesJson()), 450ms});
         auto c = client();
         c->startPolling();
         QTest::qWait(480);
         c->stopPolling();
         // Four ticks in 480 ms at 100 ms, each its own request, none answered yet.
-        QVERIFY2(daemon->count("GET", "/api/status") >= 3,
-                 qPrintable(QString::number(daemon->count("GET", "/api/status"))));
-        QCOMPARE(daemon->count("GET", "/api/system/info"), 0);
+        QVERIFY2(f->daemon.count("GET", "/api/status") >= 3,
+                 qPrintable(QString::number(f->daemon.count("GET", "/api/status"))));
+        QCOMPARE(f->daemon.count("GET", "/api/system/info"), 0);
     }
 
     void userActionsGoOutAtOnceWhilePollsPileUp() {
-        daemon->setReply("GET", "/api/status", {200, FakeDaemon::envelope(sevenServicesJson()), 4000ms});
-        daemon->setData("POST", "/api/services/start-all", sevenServicesJson());
-        daemon->setData("GET", "/api/services/nginx/logs",
-                        "{\"service\":\"nginx\",\"logPath\":\"/l\",\"content\":\"up\"}");
+        f->daemon.setReply("GET", "/api/status", {200, FakeDaemon::envelope(sevenServicesJson()), 4000ms});
+        f->daemon.setData("POST", "/api/services/start-all", sevenServicesJson());
+        f->daemon.setData("GET", "/api/services/nginx/logs",
+                          "{\"service\":\"nginx\",\"logPath\":\"/l\",\"content\":\"up\"}");
         auto c = client();
         c->startPolling();
-        QTRY_VERIFY(daemon->count("GET", "/api/status") >= 8); // more than one pool of connections
-        const qint64 clickedAt = daemon->elapsedMs();
+        QTRY_VERIFY(f->daemon.count("GET", "/api/status") >= 8); // more than one pool of connections
+        const qint64 clickedAt = f->daemon.elapsedMs();
         auto startAll = c->startAll();
-        QTRY_COMPARE(daemon->count("POST", "/api/services/start-all"), 1);
-        const qint64 reachedAfter = daemon->requestsTo("/api/services/start-all").first().atMs - clickedAt;
+        QTRY_COMPARE(f->daemon.count("POST", "/api/services/start-all"), 1);
+        const qint64 reachedAfter = f->daemon.requestsTo("/api/services/start-all").first().atMs - clickedAt;
         QVERIFY2(reachedAfter < 300, qPrintable(QString::number(reachedAfter)));
         QElapsedTimer logs;
         logs.start();
@@ -160,17 +154,17 @@ private slots:
         c->stopPolling();
         c->stopPolling();
         QVERIFY(!c->isPolling());
-        const int n = daemon->count("GET", "/api/status");
+        const int n = f->daemon.count("GET", "/api/status");
         QVERIFY2(n >= 3 && n <= 6, qPrintable(QString::number(n)));
         QTest::qWait(250);
-        QCOMPARE(daemon->count("GET", "/api/status"), n);
+        QCOMPARE(f->daemon.count("GET", "/api/status"), n);
     }
 
     void daemonStoppingIsNoticedEveryTick() {
         auto c = client();
         c->startPolling();
         QTRY_VERIFY(c->isConnected() && c->systemInfo()); // the first tick has ended, host figures too
-        daemon->stop();
+        f->daemon.stop();
         QSignalSpy spy(c.get(), &DaemonClient::isConnectedChanged);
         QTRY_VERIFY(!c->isConnected());
         QTRY_VERIFY(spy.count() >= 3); // set false again on every tick
@@ -180,26 +174,26 @@ private slots:
     }
 
     void pausedPollingSendsNothingAndRefreshesOnResume() {
-        auto settings = fastSettings(daemon->baseURL(), config->path());
+        auto settings = f->settings();
         settings.pollInterval = 1000ms; // long, so that a refresh within it can only be the resume's own
         DaemonClient c(settings, nullptr);
         c.startPolling();
         c.setPollingPaused(true);
         QVERIFY(c.isPollingPaused());
         QTest::qWait(1200);
-        QCOMPARE(daemon->requests().size(), 0);
-        const qint64 resumedAt = daemon->elapsedMs();
+        QCOMPARE(f->daemon.requests().size(), 0);
+        const qint64 resumedAt = f->daemon.elapsedMs();
         c.setPollingPaused(false);
-        QTRY_VERIFY_WITH_TIMEOUT(daemon->count("GET", "/api/system/info") == 1, 900);
-        QVERIFY(daemon->requestsTo("/api/status").first().atMs - resumedAt < 900);
+        QTRY_VERIFY_WITH_TIMEOUT(f->daemon.count("GET", "/api/system/info") == 1, 900);
+        QVERIFY(f->daemon.requestsTo("/api/status").first().atMs - resumedAt < 900);
         c.stopPolling();
         QTest::qWait(100); // let the last tick's requests land
         // Pausing and resuming while not polling starts nothing.
-        daemon->clearRequests();
+        f->daemon.clearRequests();
         c.setPollingPaused(true);
         c.setPollingPaused(false);
         QTest::qWait(150);
-        QCOMPARE(daemon->requests().size(), 0);
+        QCOMPARE(f->daemon.requests().size(), 0);
     }
 
     void timerDiesWithTheClient() {
@@ -207,7 +201,7 @@ private slots:
         c->startPolling();
         c.reset();
         QTest::qWait(250);
-        QCOMPARE(daemon->requests().size(), 0);
+        QCOMPARE(f->daemon.requests().size(), 0);
     }
 };
 

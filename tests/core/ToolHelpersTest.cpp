@@ -1,8 +1,8 @@
 // The terminal launcher (the script's bytes and mode, and what it refuses to open) and the mail
 // catcher's address.
 
-#include "RecordingDesktop.h"
 #include "MailCatcher.h"
+#include "RecordingDesktop.h"
 #include "TerminalScript.h"
 
 #include <QDir>

@@ -6,20 +6,25 @@
 #include "ConnectionSettings.h"
 #include "DaemonClient.h"
 #include "FakeDaemon.h"
+#include "PlatformProfile.h"
 #include "ProcessRunner.h"
 #include "TestSupport.h"
 
 #include <QList>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace brevant::test {
 
-// Records the programs it is asked to run instead of running them.
+// Records the programs it is asked to run instead of running them; a run takes `duration`,
+// during which `onRun` may act.
 class RecordingRunner : public ProcessRunner {
 public:
-    QList<QStringList> runs;
+    QList<Command> runs;
+    std::chrono::milliseconds duration{0};
+    std::function<void()> onRun;
     QCoro::Task<void> runAndWait(QString program, QStringList arguments) override;
 };
 
@@ -30,7 +35,8 @@ public:
     // The settings `client` was made with; tests change a copy for a client of their own.
     ConnectionSettings settings() const;
     std::unique_ptr<DaemonClient> makeClient(const ConnectionSettings& settings,
-                                             std::shared_ptr<ProcessRunner> runner = nullptr) const;
+                                             std::shared_ptr<ProcessRunner> runner = nullptr,
+                                             PlatformProfile profile = linuxProfile()) const;
     std::unique_ptr<DaemonClient> makeClient() const { return makeClient(settings()); }
 
     FakeDaemon daemon;

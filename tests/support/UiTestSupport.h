@@ -2,9 +2,9 @@
 
 // Helpers of the widget tests: a recording desktop, the application's look, and a paint counter.
 
-#include "RecordingDesktop.h"
 #include "Fixture.h"
 #include "Json.h"
+#include "RecordingDesktop.h"
 
 #include <QHash>
 #include <QList>
