@@ -25,7 +25,7 @@ constexpr std::size_t kManagersPerLane = 32;
 // How much of a reply may wait unread between the network thread and this one. Without a bound,
 // the network thread reads as fast as the peer sends and readyRead is held back while more data
 // is queued, so a fast endless reply grows without limit before any check can run.
-constexpr qint64 kReadBufferBytes = 1024 * 1024;
+constexpr qint64 kReadBufferBytes = qint64(1024) * 1024;
 
 struct LaterDeleter {
     void operator()(QObject* o) const { o->deleteLater(); }

@@ -20,7 +20,7 @@ namespace {
 
 // Sends a body-less POST and waits for its end; the reply and any failure are of no interest.
 QCoro::Task<void> postAndWait(QNetworkRequest request) {
-    co_await sendRequest(std::move(request), QByteArrayLiteral("POST"), std::nullopt);
+    co_await sendRequest(request, QByteArrayLiteral("POST"), std::nullopt);
 }
 
 QString readToken(const QString& path) {

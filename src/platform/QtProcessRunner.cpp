@@ -57,7 +57,7 @@ QCoro::Task<void> QtProcessRunner::runAndWaitDroppingErrors(QString program, QSt
 QString findProgram(const QString& program) {
     // QProcess would report a missing program only through errorOccurred; look first so that
     // a missing tool costs nothing.
-    const QString executable =
+    QString executable =
         QFileInfo(program).isAbsolute() ? program : QStandardPaths::findExecutable(program);
     const QFileInfo info(executable);
     if (executable.isEmpty() || !info.isFile() || !info.isExecutable())

@@ -204,7 +204,7 @@ void PaintedListView::dataChanged(const QModelIndex& topLeft, const QModelIndex&
     // QListView lays every row out again on any change of data, and repaints them all. Rows here
     // all have one height, so a changed value only needs its own rows repainted.
     if (topLeft == bottomRight || !topLeft.isValid() || !bottomRight.isValid())
-        return QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+        return QAbstractItemView::dataChanged(topLeft, bottomRight, roles); // NOLINT(bugprone-parent-virtual-call)
     viewport()->update(visualRect(topLeft).united(visualRect(bottomRight)).intersected(viewport()->rect()));
 }
 
