@@ -23,6 +23,9 @@ constexpr qint64 kMaxReplyHeadBytes = 64 * 1024;
 // so that a request is hardly ever sent on a connection that is just being closed.
 constexpr std::chrono::milliseconds kIdleLifetime{4000};
 
+// The bodies of every reply under way, against kMaxHeldReplyBytes (main thread only).
+qint64 heldReplyBytes = 0;
+
 } // namespace
 
 HttpConnection::HttpConnection(QHostAddress address, quint16 port, QObject* parent)
@@ -45,6 +48,7 @@ HttpConnection::HttpConnection(QHostAddress address, quint16 port, QObject* pare
 HttpConnection::~HttpConnection() {
     m_socket->disconnect(this);
     m_socket->abort();
+    hold(0);
     if (!m_done)
         return;
     // Only the application's end tears down a busy connection: the waiting request ends too,
@@ -84,12 +88,19 @@ void HttpConnection::readReply() {
         return; // bytes nobody asked for stay unread, and the connection is not used again
     HttpResponseParser& parser = *m_parser;
     while (parser.state() == HttpResponseParser::State::Reading) {
-        const qint64 n = std::min({m_socket->bytesAvailable(), parser.room(), kReadStepBytes});
+        const qint64 n = std::min({m_socket->bytesAvailable(), parser.room(), kReadStepBytes,
+                                   std::max<qint64>(1, kMaxHeldReplyBytes - heldReplyBytes + 1)});
         if (n <= 0)
             break;
         const QByteArray piece = m_socket->read(n);
         m_surplus = parser.feed(piece) < piece.size();
-        // The body of a failed status is never read: the reply ends with its head.
+        hold(parser.bodySize());
+        if (heldReplyBytes > kMaxHeldReplyBytes) {
+            finish(HttpOutcome::Kind::Crowded);
+            return;
+        }
+        // The body of a failed status is never read (whatever it announces): the reply ends
+        // with its head.
         if (parser.headComplete() && (parser.status() < 200 || parser.status() > 299)) {
             finish(HttpOutcome::Kind::Status);
             return;
@@ -158,14 +169,22 @@ void HttpConnection::finish(HttpOutcome::Kind kind) {
         return;
     m_finished = true;
     m_deadline.stop();
+    hold(0); // what the body holds now goes to the outcome or away
     m_outcome.kind = kind;
     m_outcome.replyStarted = m_parser->anyBytes();
     if (kind == HttpOutcome::Kind::Status)
         m_outcome.status = m_parser->status();
     else if (kind == HttpOutcome::Kind::Reply)
         m_outcome.body = m_parser->takeBody();
+    else
+        m_parser->dropBody(); // a failed reply's bytes go at once
     // Whatever runs next, the socket's signal that got us here returns first.
     QMetaObject::invokeMethod(this, &HttpConnection::deliver, Qt::QueuedConnection);
+}
+
+void HttpConnection::hold(qint64 bytes) {
+    heldReplyBytes += bytes - m_held;
+    m_held = bytes;
 }
 
 void HttpConnection::deliver() {

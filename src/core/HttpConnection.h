@@ -2,8 +2,11 @@
 
 // One keep-alive connection to the daemon over a socket of the client's own, carrying one request
 // at a time. It reads from the socket only what the reply parser can take, so a reply that is too
-// large is refused after at most its limit plus one socket buffer, however fast the peer sends.
+// large is refused after at most its limit plus one socket buffer, however fast the peer sends;
+// and the bodies of all replies under way together stay within kMaxHeldReplyBytes, so that many
+// requests answered without end at once cannot multiply that limit.
 
+#include "ConnectionSettings.h"
 #include "HttpResponseParser.h"
 
 #include <QByteArray>
@@ -20,6 +23,8 @@ class QTcpSocket;
 
 namespace brevant {
 
+inline constexpr qint64 kMaxHeldReplyBytes = 3 * kMaxReplyBytes;
+
 // How one exchange ended.
 struct HttpOutcome {
     enum class Kind {
@@ -29,6 +34,7 @@ struct HttpOutcome {
         Closed,       // the peer closed before the reply was complete
         TimedOut,     // the deadline passed
         TooLarge,     // the body is over the limit
+        Crowded,      // the replies under way together are over their limit
         HeadTooLarge, // the head is over its limit
         Malformed,    // not an HTTP/1.x reply
         SocketError,  // any other socket failure: `socketError`
@@ -73,6 +79,7 @@ private:
     void peerClosed();
     void failed();
     void finish(HttpOutcome::Kind kind);
+    void hold(qint64 bytes);
     void deliver();
 
     QHostAddress m_address;
@@ -86,6 +93,7 @@ private:
     bool m_finished = false;
     bool m_surplus = false; // the peer sent more than the reply
     bool m_used = false;
+    qint64 m_held = 0; // of the reply's body, counted in the replies under way
     HttpOutcome m_outcome;
 };
 

@@ -11,6 +11,8 @@ namespace {
 
 // A chunk-size line is a handful of hex digits; extensions beyond this are not a daemon's.
 constexpr qint64 kMaxChunkLine = 4096;
+// The blocks of a body whose length is not announced.
+constexpr qint64 kBodyBlockBytes = 1024 * 1024;
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -66,7 +68,7 @@ qint64 HttpResponseParser::room() const {
     case Phase::ChunkData:
         return m_remaining;
     case Phase::UntilClose:
-        return m_maxBody - m_body.size() + 1;
+        return m_maxBody - m_bodySize + 1;
     case Phase::End:
         break;
     }
@@ -221,6 +223,7 @@ void HttpResponseParser::headEnded() {
         m_connectionClose = m_connectionKeepAlive = false;
         return;
     }
+    m_headComplete = true;
     m_keepAlive = m_http10 ? m_connectionKeepAlive && !m_connectionClose : !m_connectionClose;
     if (m_status == 101) { // the connection now speaks something else
         m_keepAlive = false;
@@ -237,7 +240,6 @@ void HttpResponseParser::headEnded() {
         fail(Failure::BodyTooLarge);
     } else if (m_contentLength >= 0) {
         m_remaining = m_contentLength;
-        m_body.reserve(m_contentLength);
         if (m_remaining == 0)
             finish();
         else
@@ -265,7 +267,7 @@ void HttpResponseParser::chunkSizeLine(QByteArrayView line) {
     }
     if (size == 0) {
         m_phase = Phase::Trailers;
-    } else if (m_body.size() + size > m_maxBody) {
+    } else if (m_bodySize + size > m_maxBody) {
         fail(Failure::BodyTooLarge);
     } else {
         m_remaining = size;
@@ -275,11 +277,11 @@ void HttpResponseParser::chunkSizeLine(QByteArrayView line) {
 
 qsizetype HttpResponseParser::takeBody(QByteArrayView data, qint64 count) {
     const qsizetype n = qsizetype(std::min<qint64>(count, data.size()));
-    if (m_body.size() + n > m_maxBody) {
+    if (m_bodySize + n > m_maxBody) {
         fail(Failure::BodyTooLarge);
         return n;
     }
-    m_body.append(data.first(n));
+    append(data.first(n));
     if (m_phase == Phase::UntilClose)
         return n;
     m_remaining -= n;
@@ -292,10 +294,35 @@ qsizetype HttpResponseParser::takeBody(QByteArrayView data, qint64 count) {
     return n;
 }
 
+void HttpResponseParser::append(QByteArrayView data) {
+    m_bodySize += data.size();
+    while (!data.isEmpty()) {
+        if (m_body.isEmpty() || m_body.constLast().size() == m_body.constLast().capacity()) {
+            m_body.push_back(QByteArray());
+            m_body.last().reserve(m_phase == Phase::Length ? m_remaining : kBodyBlockBytes);
+        }
+        QByteArray& block = m_body.last();
+        const qsizetype n = std::min(data.size(), block.capacity() - block.size());
+        block.append(data.first(n));
+        data = data.sliced(n);
+    }
+}
+
+QByteArray HttpResponseParser::takeBody() {
+    m_bodySize = 0;
+    QByteArrayList blocks = std::exchange(m_body, {});
+    return blocks.size() == 1 ? std::move(blocks.first()) : blocks.join();
+}
+
+void HttpResponseParser::dropBody() {
+    m_bodySize = 0;
+    m_body = QByteArrayList();
+}
+
 void HttpResponseParser::fail(Failure why) {
     m_state = State::Failed;
     m_failure = why;
-    m_body = QByteArray(); // what was read of a refused reply is not kept a moment longer
+    dropBody(); // what was read of a refused reply is not kept a moment longer
     m_line = QByteArray();
 }
 

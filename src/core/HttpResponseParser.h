@@ -6,6 +6,7 @@
 // never fetches more from the socket than the limits allow, whatever the peer sends.
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QByteArrayView>
 
 namespace brevant {
@@ -29,11 +30,14 @@ public:
     Failure failure() const { return m_failure; }
     bool anyBytes() const { return m_anyBytes; }
     // The final head has been read: status() and keepAlive() hold from then on.
-    bool headComplete() const { return m_phase != Phase::Head; }
+    bool headComplete() const { return m_headComplete; }
     int status() const { return m_status; }
     // Whether the connection may carry another request once this reply is complete.
     bool keepAlive() const { return m_keepAlive; }
-    QByteArray takeBody() { return std::move(m_body); }
+    qint64 bodySize() const { return m_bodySize; }
+    // The whole body, once; what is left behind holds nothing.
+    QByteArray takeBody();
+    void dropBody();
 
 private:
     enum class Phase { Head, Length, UntilClose, ChunkSize, ChunkData, ChunkEnd, Trailers, End };
@@ -46,6 +50,7 @@ private:
     void headEnded();
     void chunkSizeLine(QByteArrayView line);
     qsizetype takeBody(QByteArrayView data, qint64 count);
+    void append(QByteArrayView data);
     void fail(Failure why);
     void finish();
 
@@ -62,6 +67,7 @@ private:
 
     // The head being read.
     bool m_sawStatus = false;
+    bool m_headComplete = false;
     bool m_http10 = false;
     int m_status = 0;
     qint64 m_contentLength = -1;
@@ -73,7 +79,11 @@ private:
     bool m_keepAlive = false;
 
     qint64 m_remaining = 0; // of the announced length or of the current chunk
-    QByteArray m_body;
+    // The body in blocks of fixed capacity (one of the announced length, when there is one): it
+    // grows without a reallocation that would hold it twice, and a peer's many small chunks
+    // cost no more than their bytes.
+    QByteArrayList m_body;
+    qint64 m_bodySize = 0;
 };
 
 } // namespace brevant

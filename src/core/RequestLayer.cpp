@@ -106,6 +106,9 @@ Result<QByteArray> resultOf(HttpOutcome outcome) {
         return RequestError::transport(QStringLiteral("The request timed out."));
     case Kind::TooLarge:
         return RequestError::transport(QStringLiteral("The reply is larger than 32 MiB; it was not read."));
+    case Kind::Crowded:
+        return RequestError::transport(QStringLiteral(
+            "The daemon's replies under way hold more than 96 MiB together; this one was not read."));
     case Kind::HeadTooLarge:
         return RequestError::transport(
             QStringLiteral("The reply's head is larger than 64 KiB; it was not read."));

@@ -167,6 +167,26 @@ private slots:
         QVERIFY(ConnectionPool::instance()->openConnections(Lane::User) <= ConnectionPool::kMaxIdlePerLane);
     }
 
+    void repliesUnderWayShareOneLimit() {
+        // Six replies of 30 MiB at once, each under its own limit: they cannot all be held.
+        FakeDaemon::Reply large;
+        large.streamBytes = 30 * 1024 * 1024;
+        daemon->setReply("GET", "/api/pro/backups", large);
+        resetPeakResident();
+        std::vector<QCoro::Task<Result<QList<BackupEntry>>>> burst;
+        for (int i = 0; i < 6; ++i)
+            burst.push_back(c->fetchBackups());
+        int crowded = 0;
+        for (auto& task : burst) {
+            const auto r = QCoro::waitFor(std::move(task));
+            QVERIFY(!r.ok());
+            crowded +=
+                r.error().description.startsWith(QStringLiteral("The daemon's replies under way hold more"));
+        }
+        QVERIFY(crowded >= 1);
+        QVERIFY2(peakResidentMiB() < 250, qPrintable(QString::number(peakResidentMiB())));
+    }
+
     void aFullLaneRefusesAtOnce() {
         daemon->setReply("GET", "/api/pro/backups", {200, kBackups, 1500ms});
         std::vector<QCoro::Task<Result<QList<BackupEntry>>>> held;
