@@ -111,6 +111,20 @@ private slots:
         QCOMPARE(backups(), outcome);
     }
 
+    void requestsCarryNoOtherHeaders() {
+        daemon->setData("GET", "/api/status", "{\"services\":[]}");
+        daemon->setData("POST", "/api/services/stop-all", "{\"services\":[]}");
+        QCoro::waitFor(c->stopAll());
+        const auto post = daemon->requestsTo("/api/services/stop-all").first();
+        const auto get = daemon->requestsTo("/api/status").first();
+        QCOMPARE(get.headers.keys(), QList<QByteArray>({"authorization", "content-type", "host"}));
+        QCOMPARE(get.headers.value("host"), "127.0.0.1:" + QByteArray::number(daemon->port()));
+        // A POST without a body says so, as servers that insist on a length expect.
+        QCOMPARE(post.headers.keys(),
+                 QList<QByteArray>({"authorization", "content-length", "content-type", "host"}));
+        QCOMPARE(post.headers.value("content-length"), QByteArray("0"));
+    }
+
     void keptConnectionsAreReused() {
         daemon->setReply("GET", "/api/pro/backups", {200, kBackups});
         for (int i = 0; i < 3; ++i)
