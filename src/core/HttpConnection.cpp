@@ -14,11 +14,11 @@ namespace {
 
 // What the socket may hold unread: with a bound, Qt stops reading from the kernel once it is full,
 // and the peer has to wait for us instead of our memory growing.
-constexpr qint64 kSocketBufferBytes = 256 * 1024;
+constexpr qint64 kSocketBufferBytes = qint64(256) * 1024;
 // The most taken from the socket at once.
-constexpr qint64 kReadStepBytes = 64 * 1024;
+constexpr qint64 kReadStepBytes = qint64(64) * 1024;
 // A status line and headers of a daemon's reply are a few hundred bytes.
-constexpr qint64 kMaxReplyHeadBytes = 64 * 1024;
+constexpr qint64 kMaxReplyHeadBytes = qint64(64) * 1024;
 // An idle connection is closed well before a server would close it on its own (commonly after 5 s),
 // so that a request is hardly ever sent on a connection that is just being closed.
 constexpr std::chrono::milliseconds kIdleLifetime{4000};
@@ -28,8 +28,8 @@ qint64 heldReplyBytes = 0;
 
 } // namespace
 
-HttpConnection::HttpConnection(QHostAddress address, quint16 port, QObject* parent)
-    : QObject(parent), m_address(std::move(address)), m_port(port), m_socket(new QTcpSocket(this)) {
+HttpConnection::HttpConnection(const QHostAddress& address, quint16 port, QObject* parent)
+    : QObject(parent), m_address(address), m_port(port), m_socket(new QTcpSocket(this)) {
     m_socket->setProxy(QNetworkProxy::NoProxy);
     m_socket->setReadBufferSize(kSocketBufferBytes);
     m_deadline.setSingleShot(true);

@@ -52,7 +52,7 @@ class HttpConnection : public QObject {
 public:
     using Done = std::function<void(HttpOutcome)>;
 
-    HttpConnection(QHostAddress address, quint16 port, QObject* parent = nullptr);
+    HttpConnection(const QHostAddress& address, quint16 port, QObject* parent = nullptr);
     ~HttpConnection() override;
 
     const QHostAddress& address() const { return m_address; }

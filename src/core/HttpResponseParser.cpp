@@ -12,7 +12,7 @@ namespace {
 // A chunk-size line is a handful of hex digits; extensions beyond this are not a daemon's.
 constexpr qint64 kMaxChunkLine = 4096;
 // The blocks of a body whose length is not announced.
-constexpr qint64 kBodyBlockBytes = 1024 * 1024;
+constexpr qint64 kBodyBlockBytes = qint64(1024) * 1024;
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';

