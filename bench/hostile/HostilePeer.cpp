@@ -221,6 +221,7 @@ int main(int argc, char** argv) {
     else
         misbehave();
     if (hostileSeconds > 0)
-        QTimer::singleShot(std::chrono::seconds(goodSeconds + hostileSeconds), Qt::PreciseTimer, &peer, behave);
+        QTimer::singleShot(std::chrono::seconds(goodSeconds + hostileSeconds), Qt::PreciseTimer, &peer,
+                           behave);
     return app.exec();
 }

@@ -125,6 +125,14 @@ private slots:
         QCOMPARE(post.headers.value("content-length"), QByteArray("0"));
     }
 
+    void aTokenWithALineBreakIsNeverSent() {
+        // It would end the header and smuggle one of its own after it.
+        config->write("{\"authToken\":\"abc\\r\\nX-Injected: 1\"}");
+        c = std::make_unique<DaemonClient>(fastSettings(daemon->baseURL(), config->path()), nullptr);
+        QVERIFY(backups().startsWith(QStringLiteral("The request could not be sent")));
+        QVERIFY(daemon->requests().isEmpty());
+    }
+
     void keptConnectionsAreReused() {
         daemon->setReply("GET", "/api/pro/backups", {200, kBackups});
         for (int i = 0; i < 3; ++i)
