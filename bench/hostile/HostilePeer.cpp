@@ -3,7 +3,7 @@
 // /api/system/info, /api/config, /api/vhosts, /api/databases, the service actions and the logs
 // of the seven known services like the daemon, and accepts the live channel at /ws with any token.
 //
-//     brevant-hostile-peer [--port N] [--for SECONDS] MODE [VALUE]
+//     brevant-hostile-peer [--port N] [--after SECONDS] [--for SECONDS] [--log 1] MODE [VALUE]
 //
 // MODE (VALUE's default in brackets):
 //     normal                 behaves well
@@ -17,8 +17,12 @@
 //     services [20000]       /api/status lists that many services
 //     long-log-line [5]      every log reply is one line of that many MiB
 //     slow [4000]            /api/status and /api/system/info answered after that many ms
+// --after SECONDS: behave that long first (a panel starts up and polls), then misbehave; open
+// channels are closed then when the mode is about the channel, so that they reconnect into it.
 // --for SECONDS: misbehave for that long, then behave (replies already under way carry on as
 // they started: a trickle keeps trickling, an endless reply keeps streaming).
+// --log 1: print every request as it arrives ("<ms> GET /api/status", milliseconds since the
+// start) and the moments it starts to misbehave and to behave ("<ms> misbehaving", "<ms> behaving").
 
 #include "FakeDaemon.h"
 #include "TestSupport.h"
@@ -49,7 +53,10 @@ QByteArray logData(const QByteArray& service, const QByteArray& content) {
 QList<Route> goodRoutes() {
     QList<Route> routes = {
         {"GET", "/api/status", {200, FakeDaemon::envelope(sevenServicesJson())}},
-        {"GET", "/api/system/info", {200, FakeDaemon::envelope(systemInfoJson({8, {1.5, 1.0, 0.9}, 17179869184, 12884901888, 75, 500000000000, 212000000000, 58}))}},
+        {"GET",
+         "/api/system/info",
+         {200, FakeDaemon::envelope(systemInfoJson(
+                   {8, {1.5, 1.0, 0.9}, 17179869184, 12884901888, 75, 500000000000, 212000000000, 58}))}},
         {"GET", "/api/config", {200, FakeDaemon::envelope(configJson())}},
         {"GET", "/api/vhosts", {200, FakeDaemon::envelope("{\"projects\":[],\"count\":0}")}},
         {"GET",
@@ -84,10 +91,11 @@ void install(FakeDaemon& peer, const QList<Route>& routes) {
 }
 
 int usage() {
-    std::fputs("usage: brevant-hostile-peer [--port N] [--for SECONDS] MODE [VALUE]\n"
-               "modes: normal, endless-reply, endless-message, endless-frame, flood [per second],\n"
-               "       trickle, chunked [MiB], services [count], long-log-line [MiB], slow [ms]\n",
-               stderr);
+    std::fputs(
+        "usage: brevant-hostile-peer [--port N] [--after SECONDS] [--for SECONDS] [--log 1] MODE [VALUE]\n"
+        "modes: normal, endless-reply, endless-message, endless-frame, flood [per second],\n"
+        "       trickle, chunked [MiB], services [count], long-log-line [MiB], slow [ms]\n",
+        stderr);
     return 2;
 }
 
@@ -99,6 +107,8 @@ int main(int argc, char** argv) {
     args.removeFirst();
     quint16 port = 19400;
     int hostileSeconds = 0;
+    int goodSeconds = 0;
+    bool logRequests = false;
     while (args.size() >= 2 && args.first().startsWith(QStringLiteral("--"))) {
         const QString option = args.takeFirst();
         const int value = args.takeFirst().toInt();
@@ -106,6 +116,10 @@ int main(int argc, char** argv) {
             port = quint16(value);
         else if (option == QLatin1StringView("--for"))
             hostileSeconds = value;
+        else if (option == QLatin1StringView("--after"))
+            goodSeconds = value;
+        else if (option == QLatin1StringView("--log"))
+            logRequests = value != 0;
         else
             return usage();
     }
@@ -116,10 +130,20 @@ int main(int argc, char** argv) {
     const qint64 value = hasValue ? args.first().toLongLong() : 0;
 
     FakeDaemon peer;
-    peer.setRecording(false);
+    // A long run keeps no record; a logging one prints each request and forgets it.
+    peer.setRecording(logRequests);
+    if (logRequests)
+        QObject::connect(&peer, &FakeDaemon::requestReceived, &peer, [&peer] {
+            const FakeDaemon::Request& r = peer.requests().constLast();
+            std::printf("%lld %s %s\n", r.atMs, r.method.constData(), r.target.constData());
+            std::fflush(stdout);
+            peer.clearRequests();
+        });
     const QList<Route> good = goodRoutes();
     QList<Route> routes = good;
+    auto channel = FakeDaemon::EndlessChannel::Off;
     QTimer flood;
+    bool floods = false;
 
     if (mode == QLatin1StringView("normal")) {
     } else if (mode == QLatin1StringView("endless-reply")) {
@@ -127,16 +151,17 @@ int main(int argc, char** argv) {
             if (r.target == "/api/status" || r.target == "/api/system/info" || isLog(r))
                 r.reply.streamBytes = FakeDaemon::kEndless;
     } else if (mode == QLatin1StringView("endless-message")) {
-        peer.setEndlessChannel(FakeDaemon::EndlessChannel::Fragments);
+        channel = FakeDaemon::EndlessChannel::Fragments;
     } else if (mode == QLatin1StringView("endless-frame")) {
-        peer.setEndlessChannel(FakeDaemon::EndlessChannel::OneFrame);
+        channel = FakeDaemon::EndlessChannel::OneFrame;
     } else if (mode == QLatin1StringView("flood")) {
         const qint64 perSecond = hasValue ? value : 10'000;
         QObject::connect(&flood, &QTimer::timeout, &peer, [&peer, perSecond] {
             for (qint64 i = 0; i < perSecond / 100; ++i)
                 peer.pushText(QStringLiteral("{\"event\":\"services\"}"));
         });
-        flood.start(10);
+        flood.setInterval(10);
+        floods = true;
     } else if (mode == QLatin1StringView("trickle")) {
         for (Route& r : routes)
             r.reply.tricklePause = 1s;
@@ -161,21 +186,42 @@ int main(int argc, char** argv) {
     } else {
         return usage();
     }
-    install(peer, routes);
+    const auto say = [&](const char* what) {
+        if (logRequests)
+            std::printf("%lld %s\n", peer.elapsedMs(), what);
+        else
+            std::printf("brevant-hostile-peer: %s from now on\n", what);
+        std::fflush(stdout);
+    };
+    const auto misbehave = [&] {
+        install(peer, routes);
+        peer.setEndlessChannel(channel);
+        if (channel != FakeDaemon::EndlessChannel::Off)
+            peer.closeWebSockets();
+        if (floods)
+            flood.start();
+        say("misbehaving");
+    };
+    const auto behave = [&] {
+        flood.stop();
+        peer.setEndlessChannel(FakeDaemon::EndlessChannel::Off);
+        install(peer, good);
+        say("behaving");
+    };
+    install(peer, good);
 
     if (!peer.start(port)) {
         std::fprintf(stderr, "brevant-hostile-peer: cannot listen on 127.0.0.1:%u\n", unsigned(port));
         return 1;
     }
     std::printf("brevant-hostile-peer: %s on 127.0.0.1:%u\n", qPrintable(mode), unsigned(port));
-    if (hostileSeconds > 0)
-        QTimer::singleShot(std::chrono::seconds(hostileSeconds), &peer, [&] {
-            flood.stop();
-            peer.setEndlessChannel(FakeDaemon::EndlessChannel::Off);
-            install(peer, good);
-            std::printf("brevant-hostile-peer: behaving from now on\n");
-            std::fflush(stdout);
-        });
     std::fflush(stdout);
+    if (goodSeconds > 0)
+        QTimer::singleShot(std::chrono::seconds(goodSeconds), Qt::PreciseTimer, &peer, misbehave);
+    else
+        misbehave();
+    if (hostileSeconds > 0)
+        QTimer::singleShot(std::chrono::seconds(goodSeconds + hostileSeconds), Qt::PreciseTimer, &peer,
+                           behave);
     return app.exec();
 }

@@ -1,190 +1,170 @@
 #include "RequestLayer.h"
 
-#include <QCoreApplication>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QPointer>
-#include <QTimer>
+#include "ConnectionPool.h"
+#include "HttpConnection.h"
 
-#include <QCoroNetworkReply>
+#include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QUrl>
 
-#include <algorithm>
-#include <memory>
+#include <coroutine>
 #include <utility>
-#include <vector>
 
 namespace brevant {
 
 namespace {
 
-// A network manager opens at most this many connections to one host and queues the rest.
-constexpr int kConnectionsPerManager = 6;
-// Bounds the connections of one lane (kConnectionsPerManager each) under a peer that holds them.
-constexpr std::size_t kManagersPerLane = 32;
-// How much of a reply may wait unread between the network thread and this one. Without a bound,
-// the network thread reads as fast as the peer sends and readyRead is held back while more data
-// is queued, so a fast endless reply grows without limit before any check can run.
-constexpr qint64 kReadBufferBytes = qint64(1024) * 1024;
-
-struct LaterDeleter {
-    void operator()(QObject* o) const { o->deleteLater(); }
+struct Endpoint {
+    QHostAddress address;
+    quint16 port = 0;
 };
 
-// The managers of one lane. A request goes to one with a free connection, so it never waits
-// behind slow replies; a manager beyond the first is let go once its last request has ended.
-class ConnectionPool {
-public:
-    QNetworkAccessManager* acquire() {
-        std::erase_if(m_entries, [](const Entry& e) { return !e.manager; }); // the application quit
-        auto it = std::find_if(m_entries.begin(), m_entries.end(),
-                               [](const Entry& e) { return e.outstanding < kConnectionsPerManager; });
-        if (it == m_entries.end() && m_entries.size() < kManagersPerLane) {
-            m_entries.push_back({newManager(), 0});
-            it = m_entries.end() - 1;
-        } else if (it == m_entries.end()) {
-            it = std::min_element(m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) {
-                return a.outstanding < b.outstanding;
-            });
-        }
-        ++it->outstanding;
-        return it->manager;
+// Requests go only to this machine, over plain HTTP: the daemon is nowhere else.
+std::optional<Endpoint> loopbackEndpoint(const QUrl& url) {
+    if (!url.isValid() || url.scheme() != QLatin1StringView("http"))
+        return std::nullopt;
+    const QString host = url.host();
+    QHostAddress address(host);
+    if (host == QLatin1StringView("localhost"))
+        address = QHostAddress(QHostAddress::LocalHost);
+    if (!address.isLoopback())
+        return std::nullopt;
+    return Endpoint{address, quint16(url.port(80))};
+}
+
+bool isHeaderSafe(const QByteArray& text) {
+    return !text.contains('\r') && !text.contains('\n') && !text.contains('\0');
+}
+
+// The whole request message: request line, Host, the request's own headers in their order,
+// Content-Length where there is a body or the method expects one, then the body.
+std::optional<QByteArray> requestMessage(const QNetworkRequest& request, const QByteArray& method,
+                                         const std::optional<QByteArray>& body) {
+    const QUrl url = request.url();
+    QByteArray target = url.path(QUrl::FullyEncoded).toUtf8();
+    if (target.isEmpty())
+        target = "/";
+    if (url.hasQuery())
+        target += '?' + url.query(QUrl::FullyEncoded).toUtf8();
+    QByteArray host = url.host(QUrl::FullyEncoded).toUtf8();
+    if (host.contains(':'))
+        host = '[' + host + ']';
+    if (url.port() >= 0)
+        host += ':' + QByteArray::number(url.port());
+
+    if (method.isEmpty() || method.contains(' ') || !isHeaderSafe(method) || target.contains(' ') ||
+        !isHeaderSafe(target))
+        return std::nullopt;
+    QByteArray message = method + ' ' + target + " HTTP/1.1\r\nHost: " + host + "\r\n";
+    for (const QByteArray& name : request.rawHeaderList()) {
+        const QByteArray value = request.rawHeader(name);
+        if (name.isEmpty() || name.contains(':') || !isHeaderSafe(name) || !isHeaderSafe(value))
+            return std::nullopt; // a line break in a value would smuggle a header of its own
+        message += name + ": " + value + "\r\n";
     }
+    const bool expectsBody = method == "POST" || method == "PUT" || method == "PATCH";
+    if (body || expectsBody)
+        message += "Content-Length: " + QByteArray::number(body ? body->size() : 0) + "\r\n";
+    message += "\r\n";
+    if (body)
+        message += *body;
+    return message;
+}
 
-    void release(QNetworkAccessManager* manager) {
-        const auto it = std::find_if(m_entries.begin(), m_entries.end(),
-                                     [&](const Entry& e) { return e.manager == manager; });
-        if (it == m_entries.end())
-            return;
-        if (--it->outstanding == 0 && it != m_entries.begin()) {
-            it->manager->deleteLater(); // its replies are finished; their own deleteLater is harmless
-            m_entries.erase(it);
-        }
+// Suspends until the connection has sent the message and read its reply.
+struct Exchange {
+    HttpConnection* connection;
+    QByteArray message;
+    bool bodyless = false;
+    std::chrono::milliseconds deadline{0};
+    HttpOutcome outcome{};
+
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> handle) {
+        connection->exchange(std::move(message), bodyless, deadline, [this, handle](HttpOutcome o) {
+            outcome = std::move(o);
+            handle.resume();
+        });
     }
-
-    std::size_t managers() const { return m_entries.size(); }
-
-private:
-    struct Entry {
-        QPointer<QNetworkAccessManager> manager;
-        int outstanding = 0;
-    };
-
-    static QNetworkAccessManager* newManager() {
-        // Owned by the application object so that it outlives every window's client (a reply
-        // whose manager dies never finishes, stranding its coroutine).
-        auto* manager = new QNetworkAccessManager(QCoreApplication::instance());
-        manager->setProxy(QNetworkProxy::NoProxy);
-        manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-        return manager;
-    }
-
-    std::vector<Entry> m_entries;
+    HttpOutcome await_resume() { return std::move(outcome); }
 };
 
-ConnectionPool& pool(Lane lane) {
-    static ConnectionPool user;
-    static ConnectionPool background;
-    return lane == Lane::User ? user : background;
-}
-
-// What arrived so far; shared with the reply's handlers, which may outlive the coroutine frame.
-struct Download {
-    QByteArrayList chunks;
-    qint64 size = 0;
-    bool tooLarge = false;
-    bool timedOut = false;
-};
-
-void refuse(QNetworkReply* reply, Download& d) {
-    if (!d.tooLarge) {
-        d.tooLarge = true;
-        d.chunks.clear();
-        reply->abort();
+Result<QByteArray> resultOf(HttpOutcome outcome) {
+    using Kind = HttpOutcome::Kind;
+    switch (outcome.kind) {
+    case Kind::Reply:
+        return std::move(outcome.body);
+    case Kind::Status:
+        return RequestError::status(outcome.status);
+    case Kind::Refused:
+        return RequestError::transport(
+            QStringLiteral("Could not connect to the daemon: connection refused."));
+    case Kind::Closed:
+        return RequestError::transport(
+            QStringLiteral("The daemon closed the connection before the reply was complete."));
+    case Kind::TimedOut:
+        return RequestError::transport(QStringLiteral("The request timed out."));
+    case Kind::TooLarge:
+        return RequestError::transport(QStringLiteral("The reply is larger than 32 MiB; it was not read."));
+    case Kind::Crowded:
+        return RequestError::transport(QStringLiteral(
+            "The daemon's replies under way hold more than 96 MiB together; this one was not read."));
+    case Kind::HeadTooLarge:
+        return RequestError::transport(
+            QStringLiteral("The reply's head is larger than 64 KiB; it was not read."));
+    case Kind::Malformed:
+        return RequestError::transport(QStringLiteral("The daemon's reply is not valid HTTP."));
+    case Kind::SocketError:
+        return RequestError::transport(outcome.socketError);
+    case Kind::Cancelled:
+        break;
     }
-}
-
-void drain(QNetworkReply* reply, Download& d) {
-    while (!d.tooLarge && reply->bytesAvailable() > 0) {
-        // Exactly what is there: a read of a fixed size keeps that much allocated however little
-        // arrived, and a peer sending small pieces fast would multiply it.
-        QByteArray chunk = reply->read(std::min(reply->bytesAvailable(), kReadBufferBytes));
-        d.size += chunk.size();
-        if (d.size > kMaxReplyBytes)
-            refuse(reply, d);
-        else
-            d.chunks.push_back(std::move(chunk));
-    }
-}
-
-QString transportDescription(const QNetworkReply* reply) {
-    switch (reply->error()) {
-    case QNetworkReply::OperationCanceledError:
-        return QStringLiteral("The request timed out.");
-    case QNetworkReply::ConnectionRefusedError:
-        return QStringLiteral("Could not connect to the daemon: connection refused.");
-    case QNetworkReply::RemoteHostClosedError:
-        return QStringLiteral("The daemon closed the connection before the reply was complete.");
-    default:
-        return reply->errorString();
-    }
+    return RequestError::transport(QStringLiteral("The request was cancelled."));
 }
 
 } // namespace
 
 QCoro::Task<Result<QByteArray>> sendRequest(QNetworkRequest request, QByteArray method,
                                             std::optional<QByteArray> body, Lane lane) {
-    ConnectionPool& lanePool = pool(lane);
-    QNetworkAccessManager* manager = lanePool.acquire();
-    const QPointer<QNetworkAccessManager> managerGuard(manager);
-    QNetworkReply* reply = body ? manager->sendCustomRequest(request, method, *body)
-                                : manager->sendCustomRequest(request, method);
-    reply->setReadBufferSize(kReadBufferBytes);
-    // Deleted later: the coroutine resumes inside the reply's own finished() signal.
-    const std::unique_ptr<QNetworkReply, LaterDeleter> guard(reply);
-    const auto d = std::make_shared<Download>();
-
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, d] {
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && length.toLongLong() > kMaxReplyBytes)
-            refuse(reply, *d);
-    });
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, d] { drain(reply, *d); });
-    // An overall deadline: the transfer timeout alone restarts with every byte of a trickle.
-    // A timer of the reply's own, so that it and what it holds go with the reply.
-    if (request.transferTimeout() > 0) {
-        auto* deadline = new QTimer(reply);
-        deadline->setSingleShot(true);
-        QObject::connect(deadline, &QTimer::timeout, reply, [reply, d] {
-            if (!reply->isFinished()) {
-                d->timedOut = true;
-                reply->abort();
-            }
-        });
-        deadline->start(request.transferTimeout());
-    }
-
-    if (!reply->isFinished())
-        co_await qCoro(reply).waitForFinished();
-    if (managerGuard)
-        lanePool.release(managerGuard);
-    drain(reply, *d);
-
-    if (d->tooLarge)
+    const std::optional<Endpoint> endpoint = loopbackEndpoint(request.url());
+    if (!endpoint)
         co_return RequestError::transport(
-            QStringLiteral("The reply is larger than 32 MiB; it was not read."));
-    if (d->timedOut)
-        co_return RequestError::transport(QStringLiteral("The request timed out."));
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid())
-        co_return RequestError::transport(transportDescription(reply));
-    const int code = status.toInt();
-    if (code < 200 || code > 299)
-        co_return RequestError::status(code);
-    if (reply->error() != QNetworkReply::NoError) // a reply cut off half-way
-        co_return RequestError::transport(transportDescription(reply));
-    QByteArrayList chunks = std::exchange(d->chunks, {});
-    co_return chunks.size() == 1 ? chunks.first() : chunks.join();
+            QStringLiteral("Requests go only to this machine, over http; nothing was sent to %1.")
+                .arg(request.url().toDisplayString()));
+    std::optional<QByteArray> message = requestMessage(request, method, body);
+    if (!message)
+        co_return RequestError::transport(QStringLiteral(
+            "The request could not be sent: a header or the path holds a line break or blank."));
+
+    // A request that is safe to repeat may reuse a kept connection: should the daemon have closed
+    // that one at the very moment, it goes once more on a new connection. Any other request takes
+    // a new connection, so that it is never sent twice.
+    const bool repeatable = method == "GET" || method == "HEAD";
+    const QDeadlineTimer deadline = request.transferTimeout() > 0
+                                        ? QDeadlineTimer(std::chrono::milliseconds(request.transferTimeout()))
+                                        : QDeadlineTimer(QDeadlineTimer::Forever);
+    for (bool firstTry = true;; firstTry = false) {
+        ConnectionPool* pool = ConnectionPool::instance();
+        if (!pool)
+            co_return RequestError::transport(QStringLiteral("The request was cancelled."));
+        HttpConnection* connection =
+            pool->acquire(lane, endpoint->address, endpoint->port, !repeatable || !firstTry);
+        if (!connection)
+            co_return RequestError::transport(
+                QStringLiteral("Too many requests to the daemon are still waiting for their replies; this "
+                               "one was not sent."));
+        const bool reused = connection->used();
+        Exchange exchange{connection, *message, method == "HEAD",
+                          deadline.isForever()
+                              ? std::chrono::milliseconds(0)
+                              : std::max(std::chrono::milliseconds(1),
+                                         std::chrono::milliseconds(deadline.remainingTime()))};
+        HttpOutcome outcome = co_await exchange;
+        if (firstTry && repeatable && reused && outcome.kind == HttpOutcome::Kind::Closed &&
+            !outcome.replyStarted)
+            continue;
+        co_return resultOf(std::move(outcome));
+    }
 }
 
 } // namespace brevant

@@ -1,7 +1,8 @@
 #pragma once
 
-// The transport under DaemonClient's requests: connection pools per lane, one send routine that
-// turns every transport and status failure into a RequestError, and the envelope decoder.
+// The transport under DaemonClient's requests: one send routine over the client's own HTTP/1.1
+// connections (ConnectionPool), which turns every transport and status failure into a
+// RequestError, and the envelope decoder.
 
 #include "ConnectionSettings.h"
 #include "JsonCodec.h"
@@ -17,9 +18,10 @@
 
 namespace brevant {
 
-// Sends the request on a connection of its lane that is free at once, and returns the whole body
-// of a 2xx reply. `body` absent sends none. The request's transfer timeout bounds the whole
-// request, however slowly the reply arrives; the body is cut at kMaxReplyBytes however fast.
+// Sends the request (its address, raw headers and transfer timeout; only http on this machine) on
+// a connection of its lane that is free at once, and returns the whole body of a 2xx reply. `body`
+// absent sends none. The transfer timeout bounds the whole request, however slowly the reply
+// arrives; the body is cut at kMaxReplyBytes however fast. Redirects are status failures.
 QCoro::Task<Result<QByteArray>> sendRequest(QNetworkRequest request, QByteArray method,
                                             std::optional<QByteArray> body, Lane lane = Lane::User);
 

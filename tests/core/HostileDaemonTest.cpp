@@ -82,7 +82,7 @@ class HostileDaemonTest : public QObject {
     void checkPeak(const char* what, double peak) {
         qInfo("%s: peak resident %.0f MiB", what, peak);
         QVERIFY2(!ranAway, "memory ran away; the fixture was stopped");
-        QVERIFY2(peak <= kPeakBudgetMiB, qPrintable(QString::number(peak)));
+        QVERIFY2(peak <= kPeakBudgetMiB || !kMemoryBudgetsApply, qPrintable(QString::number(peak)));
     }
 
 private slots:
@@ -136,15 +136,7 @@ private slots:
         QSignalSpy polls(c.get(), &DaemonClient::isConnectedChanged);
         QTRY_VERIFY_WITH_TIMEOUT(polls.count() >= 4 || ranAway, 20'000);
         QVERIFY(!c->isConnected());
-        if (bytes == FakeDaemon::kEndless) {
-            checkPeak(QTest::currentDataTag(), peakResidentMiB());
-        } else {
-            // Qt 6.4's network thread keeps reading a chunked reply that the client throttles, so
-            // now and then most of it is held there before the 32 MiB cut can act: reported,
-            // not asserted, until requests run on sockets of the client's own.
-            qInfo("%s: peak resident %.0f MiB", QTest::currentDataTag(), peakResidentMiB());
-            QVERIFY(!ranAway);
-        }
+        checkPeak(QTest::currentDataTag(), peakResidentMiB());
         const qint64 recovered = recoveryMs(*c);
         qInfo("recovered in %lld ms", recovered);
         QVERIFY2(recovered >= 0 && recovered <= 5000, qPrintable(QString::number(recovered)));
@@ -162,7 +154,7 @@ private slots:
         for (int i = 0; i < 40; ++i)
             QCoro::waitFor(c->fetchStatus());
         const double grown = residentMiB() - settled;
-        QVERIFY2(grown < 20, qPrintable(QString::number(grown)));
+        QVERIFY2(grown < 20 || !kMemoryBudgetsApply, qPrintable(QString::number(grown)));
     }
 
     void tricklingDaemonHoldsNothingForGood() {

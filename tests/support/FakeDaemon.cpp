@@ -209,6 +209,7 @@ void FakeDaemon::closeWebSockets() {
 void FakeDaemon::onNewConnection() {
     while (QTcpSocket* socket = m_server->nextPendingConnection()) {
         m_connections.push_back(socket);
+        socket->setProperty("fakeDaemonConnection", ++m_connectionsAccepted);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     }
@@ -223,6 +224,7 @@ void FakeDaemon::onReadyRead(QTcpSocket* socket) {
         if (!parseHead(buffer, request, headLength))
             return;
         request.atMs = m_clock.elapsed();
+        request.connection = socket->property("fakeDaemonConnection").toInt();
 
         if (request.headers.value("upgrade").toLower() == "websocket") {
             if (m_recording)
@@ -278,6 +280,16 @@ void FakeDaemon::respond(QTcpSocket* socket, const Request& request) {
 void FakeDaemon::send(QPointer<QTcpSocket> socket, const Reply& reply) {
     if (!socket || socket->state() != QAbstractSocket::ConnectedState)
         return;
+    if (reply.hangUp) {
+        socket->disconnectFromHost();
+        return;
+    }
+    if (!reply.raw.isEmpty()) {
+        socket->write(reply.raw);
+        if (reply.withoutLength)
+            socket->disconnectFromHost();
+        return;
+    }
     QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reason(reply.status) + "\r\n";
     head += "Content-Type: application/json\r\n";
     if (reply.streamBytes != 0) {

@@ -1,9 +1,9 @@
 #pragma once
 
 // An in-process stand-in for the daemon over real loopback sockets: scripted replies per route
-// (status, raw body, delay, cut-off; hostile: trickled, endless or huge chunked), a record of every
-// request, and a WebSocket endpoint at /ws that can push text or binary messages, close its
-// sockets, refuse the upgrade or send a message without end.
+// (status, raw body, delay, cut-off, verbatim bytes, hang-up; hostile: trickled, endless or huge
+// chunked), a record of every request with the connection that carried it, and a WebSocket endpoint at /ws
+// that can push text or binary messages, close its sockets, refuse the upgrade or send a message without end.
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -37,6 +37,10 @@ public:
         // without end (kEndless); the body above is then unused.
         std::chrono::milliseconds tricklePause{0};
         qint64 streamBytes = 0;
+        // Sent as it stands, head included, instead of status and body; withoutLength then closes
+        // the connection after it.
+        QByteArray raw{};
+        bool hangUp = false; // read the request, then close the connection without a byte of reply
     };
     static constexpr qint64 kEndless = -1;
 
@@ -49,7 +53,8 @@ public:
         QByteArray target;                    // path and query, as sent
         QMap<QByteArray, QByteArray> headers; // names in lower case
         QByteArray body;
-        qint64 atMs = 0; // since the fixture started
+        qint64 atMs = 0;    // since the fixture started
+        int connection = 0; // which connection carried it, numbered from 1 in order of arrival
 
         QByteArray path() const {
             return target.left(target.indexOf('?') < 0 ? target.size() : target.indexOf('?'));
@@ -116,6 +121,7 @@ private:
     EndlessChannel m_endlessChannel = EndlessChannel::Off;
     bool m_recording = true;
     QList<QPointer<QTcpSocket>> m_connections;
+    int m_connectionsAccepted = 0;
     QList<QPointer<QWebSocket>> m_webSockets;
 };
 
