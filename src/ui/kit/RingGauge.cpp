@@ -30,6 +30,7 @@ void RingGauge::setValue(int value) {
     if (value == m_value)
         return;
     m_value = value;
+    m_face = QPixmap();
     m_animation.stop();
     m_animation.setStartValue(m_fraction);
     m_animation.setEndValue(fractionFor(value));
@@ -42,31 +43,51 @@ void RingGauge::setValue(int value) {
     update();
 }
 
-void RingGauge::paintEvent(QPaintEvent*) {
-    QPainter p(this);
+void RingGauge::changeEvent(QEvent* event) {
+    // The face holds the background and the label colour of the palette it was drawn with.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange ||
+        event->type() == QEvent::StyleChange)
+        m_face = QPixmap();
+    QWidget::changeEvent(event);
+}
+
+QPixmap RingGauge::renderFace(qreal devicePixelRatio) const {
+    QPixmap face(QSize(kDiameter, kDiameter) * devicePixelRatio);
+    face.setDevicePixelRatio(devicePixelRatio);
+    // Opaque where the widget is, so the number keeps the text rendering of an opaque surface.
+    face.fill(autoFillBackground() ? palette().color(backgroundRole()) : QColor(Qt::transparent));
+    QPainter p(&face);
     p.setRenderHint(QPainter::Antialiasing);
     const double inset = kLineWidth / 2;
     const QRectF circle = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
-
-    QPen track(Theme::withOpacity(m_color, 0.12), kLineWidth, Qt::SolidLine, Qt::FlatCap);
-    p.setPen(track);
+    p.setPen(QPen(Theme::withOpacity(m_color, 0.12), kLineWidth, Qt::SolidLine, Qt::FlatCap));
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(circle);
-
-    if (m_fraction > 0) {
-        QPen arc(m_color, kLineWidth, Qt::SolidLine, Qt::RoundCap);
-        p.setPen(arc);
-        // Qt's angles run counter-clockwise from three o'clock in 1/16 degree.
-        const int span = -qRound(m_fraction * 360 * 16);
-        if (m_fraction >= 1.0)
-            p.drawEllipse(circle);
-        else
-            p.drawArc(circle, 90 * 16, span);
-    }
-
     p.setPen(Theme::primary());
     p.setFont(Theme::font(16, QFont::Bold, Theme::Design::Rounded));
     p.drawText(rect(), Qt::AlignCenter, valueText());
+    return face;
+}
+
+void RingGauge::paintEvent(QPaintEvent*) {
+    const qreal dpr = devicePixelRatioF();
+    if (m_face.isNull() || m_face.devicePixelRatio() != dpr)
+        m_face = renderFace(dpr);
+    QPainter p(this);
+    p.drawPixmap(0, 0, m_face);
+    if (m_fraction <= 0)
+        return;
+    p.setRenderHint(QPainter::Antialiasing);
+    const double inset = kLineWidth / 2;
+    const QRectF circle = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
+    p.setPen(QPen(m_color, kLineWidth, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    if (m_fraction >= 1.0) {
+        p.drawEllipse(circle);
+    } else {
+        // Qt's angles run counter-clockwise from three o'clock in 1/16 degree.
+        p.drawArc(circle, 90 * 16, -qRound(m_fraction * 360 * 16));
+    }
 }
 
 } // namespace brevant
