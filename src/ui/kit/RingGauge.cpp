@@ -2,7 +2,9 @@
 
 #include "Theme.h"
 
+#include <QEasingCurve>
 #include <QPainter>
+#include <QTimerEvent>
 
 #include <algorithm>
 
@@ -11,15 +13,6 @@ namespace brevant {
 RingGauge::RingGauge(const QColor& color, QWidget* parent) : QWidget(parent), m_color(color) {
     setFixedSize(kDiameter, kDiameter);
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_animation.setDuration(600);
-    // The usual ease-in-out: cubic Bézier (0.42, 0) – (0.58, 1).
-    QEasingCurve curve(QEasingCurve::BezierSpline);
-    curve.addCubicBezierSegment(QPointF(0.42, 0.0), QPointF(0.58, 1.0), QPointF(1.0, 1.0));
-    m_animation.setEasingCurve(curve);
-    connect(&m_animation, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
-        m_fraction = v.toDouble();
-        update();
-    });
 }
 
 double RingGauge::fractionFor(int value) {
@@ -31,16 +24,46 @@ void RingGauge::setValue(int value) {
         return;
     m_value = value;
     m_face = QPixmap();
-    m_animation.stop();
-    m_animation.setStartValue(m_fraction);
-    m_animation.setEndValue(fractionFor(value));
+    m_from = m_fraction;
+    m_to = fractionFor(value);
     // Hidden gauges jump: nobody would see the motion, and it would cost timer ticks.
     if (isVisible()) {
-        m_animation.start();
+        m_clock.start();
+        m_frames.start(kFrameMs, this);
     } else {
-        m_fraction = fractionFor(value);
+        m_frames.stop();
+        m_fraction = m_to;
     }
     update();
+}
+
+void RingGauge::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != m_frames.timerId()) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    // The usual ease-in-out: cubic Bézier (0.42, 0) – (0.58, 1).
+    static const QEasingCurve easing = [] {
+        QEasingCurve curve(QEasingCurve::BezierSpline);
+        curve.addCubicBezierSegment(QPointF(0.42, 0.0), QPointF(0.58, 1.0), QPointF(1.0, 1.0));
+        return curve;
+    }();
+    const double progress = std::min(1.0, double(m_clock.elapsed()) / kAnimationMs);
+    if (progress >= 1.0) {
+        m_frames.stop();
+        m_fraction = m_to;
+    } else {
+        m_fraction = m_from + (m_to - m_from) * easing.valueForProgress(progress);
+    }
+    update();
+}
+
+void RingGauge::hideEvent(QHideEvent* event) {
+    if (m_frames.isActive()) {
+        m_frames.stop();
+        m_fraction = m_to;
+    }
+    QWidget::hideEvent(event);
 }
 
 void RingGauge::changeEvent(QEvent* event) {
@@ -51,18 +74,27 @@ void RingGauge::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
-QPixmap RingGauge::renderFace(qreal devicePixelRatio) const {
-    QPixmap face(QSize(kDiameter, kDiameter) * devicePixelRatio);
+QPixmap RingGauge::renderFace(qreal devicePixelRatio) {
+    const double inset = kLineWidth / 2;
+    const QRectF circle = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
+    // The track alone never changes: a new value draws the number on a copy of it.
+    if (m_track.isNull() || m_track.devicePixelRatio() != devicePixelRatio) {
+        m_track = QPixmap(QSize(kDiameter, kDiameter) * devicePixelRatio);
+        m_track.setDevicePixelRatio(devicePixelRatio);
+        m_track.fill(Qt::transparent);
+        QPainter p(&m_track);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(Theme::withOpacity(m_color, 0.12), kLineWidth, Qt::SolidLine, Qt::FlatCap));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(circle);
+    }
+    QPixmap face(m_track.size());
     face.setDevicePixelRatio(devicePixelRatio);
     // Opaque where the widget is, so the number keeps the text rendering of an opaque surface.
     face.fill(autoFillBackground() ? palette().color(backgroundRole()) : QColor(Qt::transparent));
     QPainter p(&face);
+    p.drawPixmap(0, 0, m_track);
     p.setRenderHint(QPainter::Antialiasing);
-    const double inset = kLineWidth / 2;
-    const QRectF circle = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
-    p.setPen(QPen(Theme::withOpacity(m_color, 0.12), kLineWidth, Qt::SolidLine, Qt::FlatCap));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(circle);
     p.setPen(Theme::primary());
     p.setFont(Theme::font(16, QFont::Bold, Theme::Design::Rounded));
     p.drawText(rect(), Qt::AlignCenter, valueText());
