@@ -51,6 +51,7 @@ private:
     // The animation: from m_from to m_to, started at m_clock, one frame per m_frames tick.
     double m_from = 0;
     double m_to = 0;
+    double m_paintedFraction = 0; // what the last frame showed
     QElapsedTimer m_clock;
     QBasicTimer m_frames;
 };
