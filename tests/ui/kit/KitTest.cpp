@@ -251,6 +251,13 @@ private slots:
                     image.pixel(x, y) != image.pixel(x + 1, y) || image.pixel(x, y) != image.pixel(x, y + 1);
         QVERIFY(finer);
         QCOMPARE(Icons::pixmap(QStringLiteral("eye"), 10, Qt::black, 1.5).width(), 15);
+
+        // The menu bar's overflow arrow, drawn by the kit when it is shown.
+        const QImage arrow = QApplication::style()
+                                 ->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton)
+                                 .pixmap(16)
+                                 .toImage();
+        QCOMPARE(arrow, Icons::pixmap(QStringLiteral("chevron.right"), 16, Theme::primary()).toImage());
     }
 
     // The ring keeps its track and number as a picture between frames: after an animation, and
