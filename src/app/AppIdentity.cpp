@@ -1,10 +1,13 @@
 #include "AppIdentity.h"
 
 #include <QFile>
+#include <QImageReader>
+#include <QPixmap>
 
 // Outside any namespace: the macro declares the generated function.
 static void initAppAssets() {
     Q_INIT_RESOURCE(app_assets);
+    Q_INIT_RESOURCE(app_badge);
 }
 
 namespace brevant::identity {
@@ -21,7 +24,15 @@ void ensureAssets() {
 
 QIcon icon() {
     ensureAssets();
-    return QIcon(QStringLiteral(":/brevant/app/dev.kelvask.brevant.svg"));
+    QIcon badge;
+    for (int size : {16, 32, 64, 128}) {
+        QImageReader reader(QStringLiteral(":/brevant/app/badge-%1.png").arg(size), "png");
+        // Straight to the built-in PNG reader: detection would load every image format plugin
+        // to ask it first.
+        reader.setAutoDetectImageFormat(false);
+        badge.addPixmap(QPixmap::fromImage(reader.read()));
+    }
+    return badge;
 }
 
 QString licence() {

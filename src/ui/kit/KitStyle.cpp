@@ -1,13 +1,38 @@
 #include "KitStyle.h"
 
+#include "Icons.h"
 #include "Painting.h"
 #include "Theme.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QStyleFactory>
 #include <QStyleOption>
 
 namespace brevant {
+
+namespace {
+
+// Drawn only if it is ever shown. Every menu bar asks for its overflow arrow when it is made, and
+// the common style's picture is read through the image plugins, each loaded first to be asked
+// whether it reads that picture: a millisecond and a quarter megabyte at start.
+class ChevronEngine : public QIconEngine {
+public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
+        Icons::paint(*painter, rect, QStringLiteral("chevron.right"), std::min(rect.width(), rect.height()),
+                     mode == QIcon::Disabled ? Theme::secondary() : Theme::primary());
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        QPixmap pm(size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        paint(&p, QRect(QPoint(0, 0), size), mode, state);
+        return pm;
+    }
+    QIconEngine* clone() const override { return new ChevronEngine; }
+};
+
+} // namespace
 
 KitStyle::KitStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
 
@@ -38,7 +63,8 @@ void KitStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* optio
         return;
     }
     QProxyStyle::drawPrimitive(element, option, painter, widget);
-    if (element == PE_PanelLineEdit && (option->state & State_HasFocus) && (option->state & State_KeyboardFocusChange) &&
+    if (element == PE_PanelLineEdit && (option->state & State_HasFocus) &&
+        (option->state & State_KeyboardFocusChange) &&
         !(widget && widget->parentWidget() && widget->parentWidget()->inherits("QComboBox")))
         paint::focusRing(*painter, option->rect, 4);
 }
@@ -69,7 +95,8 @@ void KitStyle::drawComplexControl(ComplexControl control, const QStyleOptionComp
         return;
     }
     QProxyStyle::drawComplexControl(control, option, painter, widget);
-    if (control == CC_ComboBox && (option->state & State_HasFocus) && (option->state & State_KeyboardFocusChange))
+    if (control == CC_ComboBox && (option->state & State_HasFocus) &&
+        (option->state & State_KeyboardFocusChange))
         paint::focusRing(*painter, option->rect, 4);
 }
 
@@ -116,6 +143,12 @@ QStyle::SubControl KitStyle::hitTestComplexControl(ComplexControl control, const
         if (subControlRect(control, option, sub, widget).contains(pos))
             return sub;
     return SC_None;
+}
+
+QIcon KitStyle::standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const {
+    if (icon == SP_ToolBarHorizontalExtensionButton)
+        return QIcon(new ChevronEngine);
+    return QProxyStyle::standardIcon(icon, option, widget);
 }
 
 } // namespace brevant

@@ -7,6 +7,7 @@ namespace brevant {
 // The application style: Fusion, with the kit's keyboard focus ring on text fields, pop-up
 // choices and anything else Qt draws a focus frame for, and thin scroll bars that float over the
 // content (so a row never moves when a bar appears) with a slider that reads on light and dark.
+// A menu bar's overflow arrow is the kit's chevron.
 class KitStyle : public QProxyStyle {
     Q_OBJECT
 public:
@@ -28,6 +29,8 @@ public:
                          const QWidget* widget = nullptr) const override;
     SubControl hitTestComplexControl(ComplexControl control, const QStyleOptionComplex* option,
                                      const QPoint& pos, const QWidget* widget = nullptr) const override;
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option = nullptr,
+                       const QWidget* widget = nullptr) const override;
 };
 
 } // namespace brevant

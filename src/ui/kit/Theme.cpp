@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QResource>
+
+#include <algorithm>
 
 // Outside any namespace: the macro declares the generated function.
 static void initBrevantAssets() {
@@ -141,27 +144,59 @@ void Theme::ensureAssets() {
     Q_UNUSED(registered);
 }
 
+namespace {
+
+struct BundledFace {
+    const char* file;
+    const char* family;
+    QFont::Weight weight;
+};
+constexpr BundledFace kBundledFaces[] = {
+    {"Inter-Regular.otf", "Inter", QFont::Normal},
+    {"Inter-Medium.otf", "Inter", QFont::Medium},
+    {"Inter-SemiBold.otf", "Inter", QFont::DemiBold},
+    {"Inter-Bold.otf", "Inter", QFont::Bold},
+    {"JetBrainsMono-Regular.ttf", "JetBrains Mono", QFont::Normal},
+    {"JetBrainsMono-Medium.ttf", "JetBrains Mono", QFont::Medium},
+    {"Quicksand-Bold.ttf", "Quicksand", QFont::Bold},
+};
+
+bool isInstalled(const QString& family, int weight) {
+    const QStringList styles = QFontDatabase::styles(family);
+    return std::any_of(styles.cbegin(), styles.cend(), [&](const QString& style) {
+        return QFontDatabase::weight(family, style) == weight && !QFontDatabase::italic(family, style);
+    });
+}
+
+} // namespace
+
 void Theme::loadFonts() {
     ensureAssets();
     static bool loaded = false;
     if (loaded)
         return;
     loaded = true;
-    const char* files[] = {"Inter-Regular.otf",        "Inter-Medium.otf",  "Inter-SemiBold.otf",
-                           "Inter-Bold.otf",           "Inter-Black.otf",   "JetBrainsMono-Regular.ttf",
-                           "JetBrainsMono-Medium.ttf", "Quicksand-Bold.ttf"};
-    for (const char* f : files) {
-        const int id =
-            QFontDatabase::addApplicationFont(QStringLiteral(":/brevant/fonts/") + QLatin1StringView(f));
-        if (id < 0)
+    for (const BundledFace& face : kBundledFaces) {
+        // A face the desktop has installed already is the one the font matching picks: a second
+        // copy would only be parsed and held for nothing.
+        const QString family = QLatin1StringView(face.family);
+        if (isInstalled(family, face.weight))
             continue;
-        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        const QResource resource(QStringLiteral(":/brevant/fonts/") + QLatin1StringView(face.file));
+        // The fonts are stored uncompressed, so the font engine reads them where they lie in the
+        // program's image: registering a file would copy it to the heap, and each face in use
+        // once more.
+        const QByteArray data =
+            resource.compressionAlgorithm() == QResource::NoCompression
+                ? QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()), resource.size())
+                : resource.uncompressedData();
+        const int id = QFontDatabase::addApplicationFontFromData(data);
+        const QStringList families = id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
         if (families.isEmpty())
             continue;
-        const QString file = QLatin1StringView(f);
-        if (file.startsWith(QStringLiteral("Inter")))
+        if (family == QLatin1StringView("Inter"))
             g_sans = families.first();
-        else if (file.startsWith(QStringLiteral("JetBrains")))
+        else if (family == QLatin1StringView("JetBrains Mono"))
             g_mono = families.first();
         else
             g_rounded = families.first();

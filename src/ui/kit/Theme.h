@@ -71,7 +71,7 @@ public:
     // Registers the bundled icons, fonts and licences (a static library's resources are not
     // registered on their own). Idempotent; loadFonts() and the icons call it.
     static void ensureAssets();
-    // Loads the bundled fonts once; the views ask for fonts through font().
+    // Registers the bundled fonts the desktop lacks, once; the views ask for fonts through font().
     static void loadFonts();
     // `size` in device-independent pixels, as the designs give point sizes.
     static QFont font(double size, QFont::Weight weight = QFont::Normal, Design design = Design::Default);

@@ -5,6 +5,7 @@
 #include "kit/Theme.h"
 
 #include <QFontMetrics>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace brevant {
@@ -36,31 +37,45 @@ QSize GaugeView::sizeHint() const {
     return {120, RingGauge::kDiameter + kRingToLabels + labelHeight() + 1 + 2 * (detailHeight() + 1)};
 }
 
+QRect GaugeView::lineRect(int line) const {
+    int y = RingGauge::kDiameter + kRingToLabels;
+    if (line == 0)
+        return QRect(0, y, width(), labelHeight());
+    y += labelHeight() + 1;
+    if (line == 2)
+        y += detailHeight() + 1;
+    return QRect(0, y, width(), detailHeight());
+}
+
 void GaugeView::setFigures(int value, const QString& detail, const QString& subDetail) {
     m_ring->setValue(value);
     if (detail == m_detail && subDetail == m_subDetail)
         return;
+    // Only the line that changed is drawn again: with figures changing on every poll that is the
+    // used memory or the load, not the label and the totals beside it.
+    if (detail != m_detail)
+        update(lineRect(1));
+    if (subDetail != m_subDetail)
+        update(lineRect(2));
     m_detail = detail;
     m_subDetail = subDetail;
     setAccessibleDescription(detail + QStringLiteral(", ") + subDetail);
-    update(0, RingGauge::kDiameter, width(), height() - RingGauge::kDiameter);
 }
 
 void GaugeView::resizeEvent(QResizeEvent*) {
     m_ring->move((width() - RingGauge::kDiameter) / 2, 0);
 }
 
-void GaugeView::paintEvent(QPaintEvent*) {
+void GaugeView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    int y = RingGauge::kDiameter + kRingToLabels;
-    paint::text(p, QRectF(0, y, width(), labelHeight()), m_label, labelFont(), Theme::primary(),
-                Qt::AlignCenter);
-    y += labelHeight() + 1;
-    paint::text(p, QRectF(0, y, width(), detailHeight()), m_detail, detailFont(), Theme::secondary(),
-                Qt::AlignCenter);
-    y += detailHeight() + 1;
-    paint::text(p, QRectF(0, y, width(), detailHeight()), m_subDetail, detailFont(), Theme::secondary(),
-                Qt::AlignCenter);
+    const QString* texts[] = {&m_label, &m_detail, &m_subDetail};
+    for (int line = 0; line < 3; ++line) {
+        const QRect r = lineRect(line);
+        if (!event->rect().intersects(r))
+            continue;
+        paint::text(p, r, *texts[line], line == 0 ? labelFont() : detailFont(),
+                    line == 0 ? Theme::primary() : Theme::secondary(), Qt::AlignCenter);
+    }
 }
 
 } // namespace brevant

@@ -12,7 +12,7 @@ class GaugeView : public QWidget {
 public:
     GaugeView(const QString& label, const QColor& color, QWidget* parent = nullptr);
 
-    // Repaints only what differs from what is shown.
+    // Repaints only the lines that differ from what is shown (a new value moves the ring).
     void setFigures(int value, const QString& detail, const QString& subDetail);
 
     const QString& label() const { return m_label; }
@@ -22,10 +22,13 @@ public:
     QSize sizeHint() const override;
 
 protected:
-    void paintEvent(QPaintEvent*) override;
+    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent*) override;
 
 private:
+    // Line 0 the label, 1 the detail, 2 the sub-detail.
+    QRect lineRect(int line) const;
+
     QString m_label;
     QString m_detail;
     QString m_subDetail;

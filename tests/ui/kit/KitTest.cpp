@@ -1,10 +1,12 @@
 // The kit: keyboard use and focus rings of its controls, the sheet base, the status line, the
-// painted list's pointer and keyboard handling, floating scroll bars and sharp icons.
+// painted list's pointer and keyboard handling, floating scroll bars, sharp icons and the ring's
+// cached drawing.
 
 #include "UiTestSupport.h"
 #include "kit/Button.h"
 #include "kit/Icons.h"
 #include "kit/PaintedList.h"
+#include "kit/RingGauge.h"
 #include "kit/Sheet.h"
 #include "kit/StatusLine.h"
 #include "kit/Theme.h"
@@ -249,6 +251,48 @@ private slots:
                     image.pixel(x, y) != image.pixel(x + 1, y) || image.pixel(x, y) != image.pixel(x, y + 1);
         QVERIFY(finer);
         QCOMPARE(Icons::pixmap(QStringLiteral("eye"), 10, Qt::black, 1.5).width(), 15);
+
+        // The menu bar's overflow arrow, drawn by the kit when it is shown.
+        const QImage arrow = QApplication::style()
+                                 ->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton)
+                                 .pixmap(16)
+                                 .toImage();
+        QCOMPARE(arrow, Icons::pixmap(QStringLiteral("chevron.right"), 16, Theme::primary()).toImage());
+    }
+
+    // The ring keeps its track and number as a picture between frames: after an animation, and
+    // after a new palette, it must look exactly like a ring drawn afresh.
+    void ringLooksFreshAndSkipsStillFrames() {
+        const auto still = [](int value, const QPalette& palette) {
+            RingGauge ring(Theme::cpuGauge());
+            ring.setPalette(palette);
+            ring.setValue(value); // hidden: no animation
+            return ring.grab().toImage();
+        };
+        RingGauge moving(Theme::cpuGauge());
+        moving.setAutoFillBackground(true);
+        QPalette palette = moving.palette();
+        moving.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&moving));
+        moving.setValue(42);
+        QTRY_VERIFY(!moving.isAnimating());
+        moving.setValue(87);
+        QVERIFY(moving.isAnimating());
+        QTRY_VERIFY(!moving.isAnimating());
+        QCOMPARE(moving.shownFraction(), 0.87);
+        QCOMPARE(moving.grab().toImage(), still(87, palette));
+
+        palette.setColor(moving.backgroundRole(), QColor(30, 40, 50));
+        moving.setPalette(palette);
+        QImage fresh = still(87, palette);
+        QCOMPARE(moving.grab().toImage(), fresh);
+        QCOMPARE(fresh.pixelColor(1, 1), QColor(30, 40, 50));
+
+        // One per cent more moves the arc by two pixels: only the frames that show it are drawn.
+        PaintCounter paints(&moving);
+        moving.setValue(88);
+        QTRY_VERIFY(!moving.isAnimating());
+        QVERIFY2(paints.count() >= 2 && paints.count() <= 6, qPrintable(QString::number(paints.count())));
     }
 };
 

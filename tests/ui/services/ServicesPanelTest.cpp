@@ -1,6 +1,6 @@
 // The services panel over the fixture: gauge texts, the gauge strip's presence, the bulk
 // buttons' busy flags, the table's rows and dividers, the row wiring, and the cost of a poll
-// that changes nothing.
+// that changes nothing and of a ring's animation.
 
 #include "DaemonClient.h"
 #include "UiTestSupport.h"
@@ -112,6 +112,22 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(ring->shownFraction() > 0.5, 600);
         QVERIFY(ring->shownFraction() < 0.9); // on its way, not there at once
         QTRY_COMPARE_WITH_TIMEOUT(ring->shownFraction(), 0.9, 1000);
+    }
+
+    // A frame of the animation repaints the ring alone; the gauge's text is drawn once, for the
+    // figure that changed.
+    void animationFramesRepaintOnlyTheRing() {
+        loadSystemInfo(systemInfoJson({8, {2.0}, 1LL << 34, 1LL << 33, 20, 1LL << 40, 1LL << 39, 50}));
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+        RingGauge* ring = panel()->ramGauge()->ring();
+        QTRY_VERIFY(!ring->isAnimating());
+        PaintCounter ringPaints(ring);
+        PaintCounter gaugePaints(panel()->ramGauge()); // and its ring
+        loadSystemInfo(systemInfoJson({8, {2.0}, 1LL << 34, 3LL << 32, 80, 1LL << 40, 1LL << 39, 50}));
+        QVERIFY(ring->isAnimating());
+        QTRY_VERIFY(!ring->isAnimating());
+        QVERIFY2(ringPaints.count() >= 4, qPrintable(QString::number(ringPaints.count())));
+        QCOMPARE(gaugePaints.count() - ringPaints.count(), 1);
     }
 
     void bulkButtonsBusyIndependently() {
