@@ -32,6 +32,7 @@ QByteArray kernelHex(const QByteArray& bytes) {
     QByteArray hex;
     for (qsizetype i = 0; i < bytes.size(); i += 4) {
         quint32 word;
+        Q_ASSERT(i + 4 <= bytes.size());
         std::memcpy(&word, bytes.constData() + i, 4);
         hex += QByteArray::number(word, 16).rightJustified(8, '0').toUpper();
     }
@@ -150,7 +151,7 @@ private slots:
             << kHeader + tableLine(kLoopback4, p, "0A", 0) + tableLine(QByteArray(4, '\0'), p, "0A", 1000)
             << kHeader << QList<uint>{0, 1000};
         QTest::newRow("other port, other address, not listening")
-            << kHeader + tableLine(kLoopback4, p + 1, "0A", 7) + tableLine("\x7f\0\0\x02", p, "0A", 7) +
+            << kHeader + tableLine(kLoopback4, p + 1, "0A", 7) + tableLine(QByteArray("\x7f\0\0\x02", 4), p, "0A", 7) +
                    tableLine(kLoopback4, p, "01", 7)
             << kHeader << QList<uint>{};
         QTest::newRow("IPv6 any and mapped forms, not ::1")
