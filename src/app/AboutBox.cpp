@@ -1,14 +1,13 @@
 #include "AboutBox.h"
 
 #include "AppIdentity.h"
+#include "kit/Button.h"
 #include "kit/Theme.h"
 
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace brevant {
@@ -44,10 +43,11 @@ AboutBox::AboutBox(const QString& version, QWidget* parent) : QDialog(parent) {
     text->setFont(Theme::font(10, QFont::Normal, Theme::Design::Monospaced));
     column->addWidget(text, 1);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->button(QDialogButtonBox::Close)->setObjectName(QStringLiteral("aboutClose"));
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    column->addWidget(buttons);
+    auto* close = Button::compact(QStringLiteral("Close"), Button::Style::Prominent, 13, 28, this);
+    close->setObjectName(QStringLiteral("aboutClose"));
+    close->setFocus(); // Return closes at once; Escape does anyway
+    connect(close, &Button::clicked, this, &QDialog::reject);
+    column->addWidget(close, 0, Qt::AlignRight);
 }
 
 QString AboutBox::licences() {

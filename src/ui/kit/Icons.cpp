@@ -7,6 +7,8 @@
 #include <QSvgRenderer>
 
 #include <cmath>
+#include <memory>
+#include <unordered_map>
 
 namespace brevant {
 
@@ -61,11 +63,12 @@ constexpr Mapping kMappings[] = {
 
 QSvgRenderer* renderer(const QString& file) {
     Theme::ensureAssets();
-    static QHash<QString, QSvgRenderer*> renderers;
-    auto it = renderers.find(file);
-    if (it == renderers.end())
-        it = renderers.insert(file, new QSvgRenderer(QStringLiteral(":/brevant/icons/%1.svg").arg(file)));
-    return *it;
+    // Owned by the cache so that they go with the process's statics, not leak past them.
+    static std::unordered_map<QString, std::unique_ptr<QSvgRenderer>> renderers;
+    auto& slot = renderers[file];
+    if (!slot)
+        slot = std::make_unique<QSvgRenderer>(QStringLiteral(":/brevant/icons/%1.svg").arg(file));
+    return slot.get();
 }
 
 void renderInto(QPainter& p, const QString& name, const QString& file, double size) {
