@@ -2,6 +2,7 @@
 
 #include "ListenerCheck.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <chrono>
@@ -27,6 +28,17 @@ struct ConnectionSettings {
 inline constexpr qint64 kMaxReplyBytes = qint64(32) * 1024 * 1024;
 // The same for one message or frame of the live channel, which only ever carries short signals.
 inline constexpr qint64 kMaxChannelMessageBytes = qint64(4) * 1024 * 1024;
+
+// What a socket to the daemon may hold unread: with a bound, Qt stops reading from the kernel once
+// it is full, and the peer has to wait for us instead of our memory growing.
+inline constexpr qint64 kSocketBufferBytes = qint64(256) * 1024;
+// The most taken from such a socket at once.
+inline constexpr qint64 kReadStepBytes = qint64(64) * 1024;
+
+// Whether text may stand in a request line or header: a line break would smuggle a header of its own.
+inline bool isHeaderSafe(const QByteArray& text) {
+    return !text.contains('\r') && !text.contains('\n') && !text.contains('\0');
+}
 
 // Which connections a request travels on: what the user asked for never waits behind the
 // background refreshes (polls and the live channel's) of a slow daemon.

@@ -2,13 +2,13 @@
 
 #include "DaemonClientRequests.h"
 #include "QtProcessRunner.h"
+#include "WebSocketChannel.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QTimer>
 #include <QUrl>
-#include <QWebSocket>
 
 namespace brevant {
 
@@ -138,7 +138,7 @@ void DaemonClient::stopPolling() {
     delete m_pollTimer;
     m_pollTimer = nullptr;
     if (m_webSocketTask)
-        m_webSocketTask->close(QWebSocketProtocol::CloseCodeGoingAway);
+        m_webSocketTask->close(1001); // going away
 }
 
 void DaemonClient::setPollingPaused(bool paused) {

@@ -19,9 +19,10 @@
 #include <optional>
 
 class QTimer;
-class QWebSocket;
 
 namespace brevant {
+
+class WebSocketChannel;
 
 // The one model object of a main window: reads the daemon's token, sends every request,
 // keeps the published state that the views read, polls, listens to the live channel and
@@ -140,9 +141,9 @@ private:
     std::optional<RequestError> listenerRefusal() const;
 
     void readConfiguration();
-    void handleWebSocketMessage(const QString& text);
+    void handleWebSocketMessage();
     QCoro::Task<void> channelRefreshes();
-    void webSocketFailed(QWebSocket* socket);
+    void webSocketFailed(WebSocketChannel* socket);
     void pollTick();
 
     void setServices(QList<ServiceStatus> v);
@@ -173,7 +174,7 @@ private:
     std::optional<quint16> m_loopbackPort; // the daemon's port when its address is this machine's
     bool m_channelRefreshRunning = false;
     bool m_channelRefreshAgain = false;
-    QPointer<QWebSocket> m_webSocketTask;
+    QPointer<WebSocketChannel> m_webSocketTask;
     QTimer* m_pollTimer = nullptr;
     bool m_pollingPaused = false;
 };

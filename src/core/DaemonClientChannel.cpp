@@ -2,23 +2,29 @@
 
 #include "DaemonClient.h"
 
+#include "Awaitables.h"
+#include "WebSocketChannel.h"
+
+#include <QHostAddress>
 #include <QTimer>
 #include <QUrl>
-#include <QWebSocket>
-
-#include "Awaitables.h"
 
 namespace brevant {
 
 void DaemonClient::connectWebSocket() {
-    QUrl url(m_settings.baseURL + QStringLiteral("/ws"));
-    if (!url.isValid())
+    // Like every request, the channel goes only to this machine, over plain HTTP.
+    const QUrl base(m_settings.baseURL);
+    QHostAddress address(base.host());
+    if (base.host() == QLatin1StringView("localhost"))
+        address = QHostAddress(QHostAddress::LocalHost);
+    if (!base.isValid() || base.scheme() != QLatin1StringView("http") || !address.isLoopback())
         return;
-    url.setScheme(QStringLiteral("ws"));
-
-    QNetworkRequest request(url);
-    request.setRawHeader(QByteArrayLiteral("Authorization"),
-                         QByteArrayLiteral("Bearer ") + m_authToken.toUtf8());
+    QByteArray host = base.host(QUrl::FullyEncoded).toUtf8();
+    if (host.contains(':'))
+        host = '[' + host + ']';
+    if (base.port() >= 0)
+        host += ':' + QByteArray::number(base.port());
+    const QByteArray target = base.path(QUrl::FullyEncoded).toUtf8() + "/ws";
 
     if (m_webSocketTask) {
         // A connection that is replaced is closed too, rather than left open and unread.
@@ -26,25 +32,17 @@ void DaemonClient::connectWebSocket() {
         m_webSocketTask->abort();
         m_webSocketTask->deleteLater();
     }
-    auto* socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
+    auto* socket = new WebSocketChannel(this);
     m_webSocketTask = socket;
-    // The channel carries short signals; a peer that streams a message or frame without end is
-    // cut off (a failure like any other) instead of being buffered.
-    socket->setMaxAllowedIncomingMessageSize(quint64(kMaxChannelMessageBytes));
-    socket->setMaxAllowedIncomingFrameSize(quint64(kMaxChannelMessageBytes));
-
-    connect(socket, &QWebSocket::textMessageReceived, this, [this, socket](const QString& text) {
+    connect(socket, &WebSocketChannel::textMessageReceived, this, [this, socket] {
         if (socket == m_webSocketTask)
-            handleWebSocketMessage(text);
+            handleWebSocketMessage();
     });
-    // Binary messages carry nothing for the client; they are not even connected.
-    connect(socket, &QWebSocket::disconnected, this, [this, socket] { webSocketFailed(socket); });
-    connect(socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
-            [this, socket](QAbstractSocket::SocketError) { webSocketFailed(socket); });
+    connect(socket, &WebSocketChannel::ended, this, [this, socket] { webSocketFailed(socket); });
 
     // A daemon that takes the connection but never completes the handshake counts as a failure.
     QTimer::singleShot(m_settings.requestTimeout, socket, [socket] {
-        if (socket->state() != QAbstractSocket::ConnectedState)
+        if (!socket->isOpen())
             socket->abort();
     });
     if (listenerRefusal()) {
@@ -52,11 +50,12 @@ void DaemonClient::connectWebSocket() {
         QTimer::singleShot(0, socket, [this, socket] { webSocketFailed(socket); });
         return;
     }
-    socket->open(request);
+    socket->open(address, quint16(base.port(80)), host, target,
+                 {{QByteArrayLiteral("Authorization"), QByteArrayLiteral("Bearer ") + m_authToken.toUtf8()}});
 }
 
-void DaemonClient::handleWebSocketMessage(const QString& text) {
-    Q_UNUSED(text); // a signal only: its content is never read
+void DaemonClient::handleWebSocketMessage() {
+    // A message is a signal only: its content is never read.
     // While a refresh of the channel's is out, further messages fold into one that follows it:
     // a flood costs one refresh at a time, and no message goes unanswered.
     if (m_channelRefreshRunning) {
@@ -78,16 +77,11 @@ QCoro::Task<void> DaemonClient::channelRefreshes() {
     m_channelRefreshRunning = false;
 }
 
-void DaemonClient::webSocketFailed(QWebSocket* socket) {
-    // disconnected and error both report one loss; only the first counts.
-    if (socket->property("brevantFailed").toBool())
-        return;
-    socket->setProperty("brevantFailed", true);
+void DaemonClient::webSocketFailed(WebSocketChannel* socket) {
     if (socket != m_webSocketTask)
         return;
     setIsConnected(false);
-    // Nothing more is read from a failed connection, even if the peer keeps sending.
-    QMetaObject::invokeMethod(socket, &QWebSocket::abort, Qt::QueuedConnection);
+    socket->abort(); // a refused listener's attempt has not even started
     QTimer::singleShot(m_settings.reconnectDelay, Qt::PreciseTimer, this, [this, socket] {
         if (socket == m_webSocketTask)
             connectWebSocket();

@@ -12,11 +12,6 @@ namespace brevant {
 
 namespace {
 
-// What the socket may hold unread: with a bound, Qt stops reading from the kernel once it is full,
-// and the peer has to wait for us instead of our memory growing.
-constexpr qint64 kSocketBufferBytes = qint64(256) * 1024;
-// The most taken from the socket at once.
-constexpr qint64 kReadStepBytes = qint64(64) * 1024;
 // A status line and headers of a daemon's reply are a few hundred bytes.
 constexpr qint64 kMaxReplyHeadBytes = qint64(64) * 1024;
 // An idle connection is closed well before a server would close it on its own (commonly after 5 s),

@@ -32,10 +32,6 @@ std::optional<Endpoint> loopbackEndpoint(const QUrl& url) {
     return Endpoint{address, quint16(url.port(80))};
 }
 
-bool isHeaderSafe(const QByteArray& text) {
-    return !text.contains('\r') && !text.contains('\n') && !text.contains('\0');
-}
-
 // The whole request message: request line, Host, the request's own headers in their order,
 // Content-Length where there is a body or the method expects one, then the body.
 std::optional<QByteArray> requestMessage(const QNetworkRequest& request, const QByteArray& method,
