@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace brevant {
@@ -61,6 +62,24 @@ void DashboardView::build() {
     m_stack = new QStackedWidget(this);
     outer->addWidget(m_stack);
 
+    // The starting screen first: the first page of a stack is laid out at once, the others only
+    // when they are shown.
+    m_startingScreen = new StartingView(m_stack);
+    m_stack->addWidget(m_startingScreen);
+    m_connectionScreen = new ConnectionErrorView(m_client.get(), m_stack);
+    connect(m_connectionScreen, &ConnectionErrorView::retryClicked, this, &DashboardView::retryConnection);
+    m_stack->addWidget(m_connectionScreen);
+
+    connect(m_client.get(), &DaemonClient::statusRefreshed, this, [this](bool succeeded) {
+        m_statusReached = succeeded;
+        updateLayout();
+    });
+    updateLayout();
+}
+
+void DashboardView::buildDashboard() {
+    if (m_dashboard)
+        return;
     m_dashboard = new QWidget(m_stack);
     m_dashboard->setObjectName(QStringLiteral("dashboard"));
     auto* row = new QHBoxLayout(m_dashboard);
@@ -77,19 +96,22 @@ void DashboardView::build() {
     row->addWidget(content, 1);
     m_section = buildSection(m_selectedTab);
     m_contentLayout->addWidget(m_section);
-    m_stack->addWidget(m_dashboard);
+    m_stack->insertWidget(0, m_dashboard);
+}
 
-    m_connectionScreen = new ConnectionErrorView(m_client.get(), m_stack);
-    connect(m_connectionScreen, &ConnectionErrorView::retryClicked, this, &DashboardView::retryConnection);
-    m_stack->addWidget(m_connectionScreen);
-    m_startingScreen = new StartingView(m_stack);
-    m_stack->addWidget(m_startingScreen);
+void DashboardView::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    // The window maps and draws its starting screen first; the dashboard behind it is built
+    // right after, while the first status request is still under way.
+    if (!m_dashboard && !m_dashboardQueued) {
+        m_dashboardQueued = true;
+        QTimer::singleShot(0, this, &DashboardView::buildDashboard);
+    }
+}
 
-    connect(m_client.get(), &DaemonClient::statusRefreshed, this, [this](bool succeeded) {
-        m_statusReached = succeeded;
-        updateLayout();
-    });
-    updateLayout();
+QWidget* DashboardView::sectionView() {
+    buildDashboard();
+    return m_section;
 }
 
 QWidget* DashboardView::buildSection(SidebarTab tab) {
@@ -116,11 +138,15 @@ QWidget* DashboardView::buildSection(SidebarTab tab) {
 }
 
 void DashboardView::updateLayout() {
-    QWidget* wanted = m_dashboard;
+    QWidget* wanted = nullptr;
     if (!m_client->configurationReadable() || m_statusReached == false)
         wanted = m_connectionScreen;
     else if (!m_statusReached)
         wanted = m_startingScreen;
+    if (!wanted) {
+        buildDashboard();
+        wanted = m_dashboard;
+    }
     if (m_stack->currentWidget() != wanted)
         m_stack->setCurrentWidget(wanted);
 }
@@ -140,6 +166,7 @@ bool DashboardView::showsStartingScreen() const {
 void DashboardView::selectTab(SidebarTab tab) {
     if (tab == m_selectedTab)
         return;
+    buildDashboard();
     m_selectedTab = tab;
     QWidget* old = m_section;
     m_section = buildSection(tab);

@@ -47,7 +47,8 @@ public:
 
     SidebarTab selectedTab() const { return m_selectedTab; }
     void selectTab(SidebarTab tab);
-    QWidget* sectionView() const { return m_section; }
+    // The selected section's view (the dashboard page is built first where it was not yet).
+    QWidget* sectionView();
     bool showsConnectionScreen() const;
     // Until the first status refresh has finished: neither the dashboard nor the connection screen.
     bool showsStartingScreen() const;
@@ -63,12 +64,18 @@ public:
     LogView* logSheet() const;
     void retryConnection();
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 signals:
     void busyFlagsChanged();
     void selectedTabChanged();
 
 private:
     void build();
+    // The sidebar and the selected section: built once the first frame is up, or when the
+    // dashboard is first shown or asked for, whichever comes first.
+    void buildDashboard();
     // The view of a section, built afresh each time it is selected, wired to this view.
     QWidget* buildSection(SidebarTab tab);
     void updateLayout();
@@ -93,6 +100,7 @@ private:
     SidebarView* m_sidebar = nullptr;
     QVBoxLayout* m_contentLayout = nullptr;
     QWidget* m_section = nullptr;
+    bool m_dashboardQueued = false;
     ConnectionErrorView* m_connectionScreen = nullptr;
     StartingView* m_startingScreen = nullptr;
     // The outcome of the last status refresh; none yet at first.

@@ -41,6 +41,7 @@ private slots:
         f = std::make_unique<Fixture>();
         view = new DashboardView(f->makeClient());
         view->show();
+        view->sectionView(); // builds the sidebar now rather than after the first frame
     }
     void cleanup() {
         delete view;
