@@ -5,6 +5,7 @@
 #include "UiTestSupport.h"
 #include "shell/ConnectionErrorView.h"
 #include "shell/DashboardView.h"
+#include "shell/SidebarView.h"
 
 #include <QAbstractButton>
 #include <QTest>
@@ -101,6 +102,8 @@ private slots:
         view->startUp();
         QTest::qWait(150);
         QVERIFY(view->showsStartingScreen());
+        // The dashboard behind it is built once the first frame is up, while the reply is awaited.
+        QVERIFY(view->findChild<SidebarView*>());
         QTRY_VERIFY(view->client()->isPolling());
         QVERIFY(!view->showsStartingScreen() && !view->showsConnectionScreen());
 
