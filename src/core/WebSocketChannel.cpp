@@ -16,7 +16,7 @@ namespace brevant {
 
 namespace {
 
-constexpr qsizetype kMaxHandshakeBytes = 16 * 1024;
+constexpr qsizetype kMaxHandshakeBytes = qsizetype(16) * 1024;
 // Pongs and the closing frame are all the client writes; a peer that pings without reading the
 // answers is cut off rather than queued for.
 constexpr qint64 kMaxUnsentBytes = qint64(64) * 1024;
