@@ -16,7 +16,8 @@ AboutBox::AboutBox(const QString& version, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("aboutBox"));
     setWindowTitle(QStringLiteral("About Kelvask Brevant"));
     setAccessibleName(windowTitle());
-    resize(460, 380);
+    // Wide enough for the licences' 80-column lines.
+    resize(600, 420);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(20, 20, 20, 16);
     column->setSpacing(8);

@@ -242,6 +242,13 @@ private slots:
         QVERIFY(licences.contains(QStringLiteral("MIT")) || licences.contains(QStringLiteral("Expat")));
         QVERIFY(licences.contains(QStringLiteral("OFL")) ||
                 licences.contains(QStringLiteral("Open Font License")));
+
+        // Shown, Return closes it at once: the focus starts on its one button.
+        box.show();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        QCOMPARE(QApplication::focusWidget(), box.findChild<QWidget*>("aboutClose"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_VERIFY(!box.isVisible());
     }
 };
 
