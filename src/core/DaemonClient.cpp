@@ -100,6 +100,10 @@ QCoro::Task<void> DaemonClient::fetchSystemInfo() {
 
 QCoro::Task<void> DaemonClient::refreshStatus(Lane lane) {
     QPointer<DaemonClient> self(this);
+    // The daemon writes its token when it first starts, which may be after this client was made
+    // (the launcher starts it): until the configuration has been read, each refresh tries again.
+    if (!m_configurationReadable)
+        readConfiguration();
     Result<StatusData> result =
         co_await fetch<StatusData>(QStringLiteral("/status"), QByteArrayLiteral("GET"), lane);
     if (!self)

@@ -7,6 +7,7 @@
 #include "Awaitables.h"
 #include <QCoroTask>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTest>
 
 using namespace brevant;
@@ -88,6 +89,23 @@ private slots:
         QVERIFY(QCoro::waitFor(c->ensureDaemonRunning()));
         QCOMPARE(f->daemon.count("GET", "/api/status"), 4);
         QVERIFY(c->isConnected());
+    }
+
+    // On a fresh machine the daemon writes its token when it first starts: after the client was
+    // made. The launch's checks read it then, and the daemon is reached with it.
+    void tokenWrittenByTheLaunchedDaemonIsUsed() {
+        f->daemon.stop();
+        QVERIFY(QFile::remove(f->config.path()));
+        auto c = client();
+        QVERIFY(!c->configurationReadable());
+        runner->onRun = [this] {
+            f->config.write(R"({"authToken":"fresh-token","port":19400})");
+            f->daemon.setData("GET", "/api/status", "{\"services\":[]}");
+            f->daemon.start();
+        };
+        QVERIFY(QCoro::waitFor(c->ensureDaemonRunning()));
+        QVERIFY(c->configurationReadable());
+        QCOMPARE(f->daemon.requests().last().headers.value("authorization"), QByteArray("Bearer fresh-token"));
     }
 
     void checksKeepTheRealHalfSecond() {
