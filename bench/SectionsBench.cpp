@@ -139,13 +139,3 @@ BENCHMARK(BM_BuildModel)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenSection)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RequestToPaintedList)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintScreenful)->Arg(kContent.height())->Arg(1400)->Unit(benchmark::kMicrosecond);
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    brevant::test::initUiTest();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -87,13 +87,3 @@ void BM_LogReloadOneHugeLine(benchmark::State& state) {
 
 BENCHMARK(BM_StatusApplied)->Arg(5'000)->Arg(20'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LogReloadOneHugeLine)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    brevant::test::initUiTest();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

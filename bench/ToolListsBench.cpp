@@ -144,13 +144,3 @@ BENCHMARK(BM_ReplyToPaintedList<BackupsSheet>)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintScreenful<DNSEditorSheet>)->Name("BM_PaintScreenful/hosts")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PaintScreenful<BackupsSheet>)->Name("BM_PaintScreenful/backups")->Unit(benchmark::kMicrosecond);
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    brevant::test::initUiTest();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
