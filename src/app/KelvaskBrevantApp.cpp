@@ -16,8 +16,8 @@ namespace brevant {
 KelvaskBrevantApp::KelvaskBrevantApp(QApplication& app, DashboardFactory factory,
                                      UninstallFactory uninstallFactory)
     : QObject(&app), m_factory(std::move(factory)), m_uninstallFactory(std::move(uninstallFactory)) {
-    QApplication::setApplicationName(QStringLiteral("Kelvask Brevant"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Kelvask Brevant"));
+    QApplication::setApplicationName(QStringLiteral("&Kelvask Brevant"));
+    QApplication::setApplicationDisplayName(QStringLiteral("&Kelvask Brevant"));
     QApplication::setApplicationVersion(version());
     QGuiApplication::setDesktopFileName(QLatin1StringView(identity::kDesktopFileName));
     QApplication::setWindowIcon(identity::icon());
@@ -59,13 +59,14 @@ QString KelvaskBrevantApp::version() {
 }
 
 void KelvaskBrevantApp::addMenus(QMenuBar* bar) {
-    QMenu* appMenu = bar->addMenu(QStringLiteral("Kelvask Brevant"));
+    // Alt+K and Alt+F open the menus: About and Uninstall have no shortcut of their own.
+    QMenu* appMenu = bar->addMenu(QStringLiteral("&Kelvask Brevant"));
     appMenu->addAction(m_about);
     appMenu->addSeparator();
     appMenu->addAction(m_uninstall);
     appMenu->addSeparator();
     appMenu->addAction(m_quit);
-    QMenu* file = bar->addMenu(QStringLiteral("File"));
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
     file->addAction(m_newWindow);
 }
 

@@ -78,10 +78,19 @@ private slots:
         QStringList menus;
         for (QAction* a : w->menuBar()->actions())
             menus << a->text();
-        QCOMPARE(menus, (QStringList{"Kelvask Brevant", "File"}));
+        QCOMPARE(menus, (QStringList{"&Kelvask Brevant", "&File"})); // shown without the marks
         QCOMPARE(shell->newWindowAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
         QCOMPARE(shell->quitAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
         QCOMPARE(shell->aboutAction()->text(), QStringLiteral("About Kelvask Brevant"));
+
+        // From the keyboard: Alt+K opens the application menu, where About and Uninstall are.
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QMenu* appMenu = w->menuBar()->actions().first()->menu();
+        QTest::keyClick(w, Qt::Key_K, Qt::AltModifier);
+        QTRY_VERIFY(appMenu->isVisible());
+        QVERIFY(appMenu->actions().contains(shell->aboutAction()));
+        QTest::keyClick(appMenu, Qt::Key_Escape);
+        QTRY_VERIFY(!appMenu->isVisible());
     }
 
     // Taskbars match the window to the installed desktop entry, and show the badge as its icon.
