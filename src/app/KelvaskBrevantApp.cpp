@@ -16,8 +16,8 @@ namespace brevant {
 KelvaskBrevantApp::KelvaskBrevantApp(QApplication& app, DashboardFactory factory,
                                      UninstallFactory uninstallFactory)
     : QObject(&app), m_factory(std::move(factory)), m_uninstallFactory(std::move(uninstallFactory)) {
-    QApplication::setApplicationName(QStringLiteral("&Kelvask Brevant"));
-    QApplication::setApplicationDisplayName(QStringLiteral("&Kelvask Brevant"));
+    QApplication::setApplicationName(QStringLiteral("Kelvask Brevant"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Kelvask Brevant"));
     QApplication::setApplicationVersion(version());
     QGuiApplication::setDesktopFileName(QLatin1StringView(identity::kDesktopFileName));
     QApplication::setWindowIcon(identity::icon());

@@ -97,6 +97,8 @@ private slots:
     void desktopIdentity() {
         MainWindow* w = shell->openMainWindow();
         QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("dev.kelvask.brevant"));
+        // The desktop shows the display name beside a title that differs from it.
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Kelvask Brevant"));
         const QImage icon = w->windowIcon().pixmap(64).toImage();
         QCOMPARE(icon.size(), QSize(64, 64));
         // Near the top-left corner, inside the rounding: the gradient's first blue, not the white letters.
