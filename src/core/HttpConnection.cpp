@@ -28,6 +28,8 @@ HttpConnection::HttpConnection(const QHostAddress& address, quint16 port, QObjec
     m_socket->setProxy(QNetworkProxy::NoProxy);
     m_socket->setReadBufferSize(kSocketBufferBytes);
     m_deadline.setSingleShot(true);
+    // A coarse timer may fire 5 % early: a request would be cut off with time still left.
+    m_deadline.setTimerType(Qt::PreciseTimer);
     m_idle.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, [this] { finish(HttpOutcome::Kind::TimedOut); });
     connect(&m_idle, &QTimer::timeout, this, &HttpConnection::expired);
