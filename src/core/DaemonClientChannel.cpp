@@ -3,9 +3,9 @@
 #include "DaemonClient.h"
 
 #include "Awaitables.h"
+#include "RequestLayer.h"
 #include "WebSocketChannel.h"
 
-#include <QHostAddress>
 #include <QTimer>
 #include <QUrl>
 
@@ -14,16 +14,9 @@ namespace brevant {
 void DaemonClient::connectWebSocket() {
     // Like every request, the channel goes only to this machine, over plain HTTP.
     const QUrl base(m_settings.baseURL);
-    QHostAddress address(base.host());
-    if (base.host() == QLatin1StringView("localhost"))
-        address = QHostAddress(QHostAddress::LocalHost);
-    if (!base.isValid() || base.scheme() != QLatin1StringView("http") || !address.isLoopback())
+    const std::optional<Endpoint> endpoint = loopbackEndpoint(base);
+    if (!endpoint)
         return;
-    QByteArray host = base.host(QUrl::FullyEncoded).toUtf8();
-    if (host.contains(':'))
-        host = '[' + host + ']';
-    if (base.port() >= 0)
-        host += ':' + QByteArray::number(base.port());
     const QByteArray target = base.path(QUrl::FullyEncoded).toUtf8() + "/ws";
 
     if (m_webSocketTask) {
@@ -50,7 +43,7 @@ void DaemonClient::connectWebSocket() {
         QTimer::singleShot(0, socket, [this, socket] { webSocketFailed(socket); });
         return;
     }
-    socket->open(address, quint16(base.port(80)), host, target,
+    socket->open(endpoint->address, endpoint->port, hostHeader(base), target,
                  {{QByteArrayLiteral("Authorization"), QByteArrayLiteral("Bearer ") + m_authToken.toUtf8()}});
 }
 

@@ -12,13 +12,6 @@
 
 namespace brevant {
 
-namespace {
-
-struct Endpoint {
-    QHostAddress address;
-    quint16 port = 0;
-};
-
 // Requests go only to this machine, over plain HTTP: the daemon is nowhere else.
 std::optional<Endpoint> loopbackEndpoint(const QUrl& url) {
     if (!url.isValid() || url.scheme() != QLatin1StringView("http"))
@@ -32,6 +25,17 @@ std::optional<Endpoint> loopbackEndpoint(const QUrl& url) {
     return Endpoint{address, quint16(url.port(80))};
 }
 
+QByteArray hostHeader(const QUrl& url) {
+    QByteArray host = url.host(QUrl::FullyEncoded).toUtf8();
+    if (host.contains(':'))
+        host = '[' + host + ']';
+    if (url.port() >= 0)
+        host += ':' + QByteArray::number(url.port());
+    return host;
+}
+
+namespace {
+
 // The whole request message: request line, Host, the request's own headers in their order,
 // Content-Length where there is a body or the method expects one, then the body.
 std::optional<QByteArray> requestMessage(const QNetworkRequest& request, const QByteArray& method,
@@ -42,11 +46,7 @@ std::optional<QByteArray> requestMessage(const QNetworkRequest& request, const Q
         target = "/";
     if (url.hasQuery())
         target += '?' + url.query(QUrl::FullyEncoded).toUtf8();
-    QByteArray host = url.host(QUrl::FullyEncoded).toUtf8();
-    if (host.contains(':'))
-        host = '[' + host + ']';
-    if (url.port() >= 0)
-        host += ':' + QByteArray::number(url.port());
+    const QByteArray host = hostHeader(url);
 
     if (method.isEmpty() || method.contains(' ') || !isHeaderSafe(method) || target.contains(' ') ||
         !isHeaderSafe(target))

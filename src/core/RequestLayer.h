@@ -10,13 +10,24 @@
 #include "RequestError.h"
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QNetworkRequest>
+#include <QUrl>
 
 #include <QCoroTask>
 
 #include <optional>
 
 namespace brevant {
+
+struct Endpoint {
+    QHostAddress address;
+    quint16 port = 0;
+};
+// Where a request to `url` goes: only plain HTTP to this machine, else nothing.
+std::optional<Endpoint> loopbackEndpoint(const QUrl& url);
+// The Host header's value for `url`: IPv6 hosts bracketed, the port where the URL names one.
+QByteArray hostHeader(const QUrl& url);
 
 // Sends the request (its address, raw headers and transfer timeout; only http on this machine) on
 // a connection of its lane that is free at once, and returns the whole body of a 2xx reply. `body`
