@@ -32,7 +32,7 @@ ConnectionPool::~ConnectionPool() {
     }
 }
 
-HttpConnection* ConnectionPool::acquire(Lane lane, const QHostAddress& address, quint16 port, bool fresh) {
+HttpConnection* ConnectionPool::acquire(Lane lane, const HostAddress& address, quint16 port, bool fresh) {
     if (m_closing)
         return nullptr;
     QList<HttpConnection*>& pool = lanePool(lane);

@@ -7,8 +7,8 @@
 // kMaxIdlePerLane of them open when idle.
 
 #include "ConnectionSettings.h"
+#include "HostAddress.h"
 
-#include <QHostAddress>
 #include <QList>
 #include <QObject>
 
@@ -27,7 +27,7 @@ public:
 
     // A connection for one request: an idle one to the same address unless `fresh`, else a new
     // one; none when the lane is full of connections still waiting for their replies.
-    HttpConnection* acquire(Lane lane, const QHostAddress& address, quint16 port, bool fresh);
+    HttpConnection* acquire(Lane lane, const HostAddress& address, quint16 port, bool fresh);
 
     int openConnections(Lane lane) const { return int(lanePool(lane).size()); }
 

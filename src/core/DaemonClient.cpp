@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHostAddress>
 #include <QTimer>
 #include <QUrl>
 
@@ -22,7 +21,7 @@ DaemonClient::DaemonClient(ConnectionSettings settings, std::shared_ptr<ProcessR
     readConfiguration();
     const QUrl base(m_settings.baseURL);
     const QString host = base.host();
-    if (host == QLatin1StringView("localhost") || QHostAddress(host).isLoopback())
+    if (loopbackEndpoint(base))
         m_loopbackPort = quint16(base.port(80));
 }
 
@@ -77,15 +76,11 @@ std::optional<RequestError> DaemonClient::listenerRefusal() const {
     return std::nullopt;
 }
 
-QNetworkRequest DaemonClient::makeRequest(const QString& path, const QByteArray& method) const {
-    Q_UNUSED(method); // the method travels with the send, QNetworkRequest has no field for it
-    QNetworkRequest request(QUrl::fromEncoded((m_settings.baseURL + QStringLiteral("/api") + path).toUtf8()));
-    request.setTransferTimeout(static_cast<int>(m_settings.requestTimeout.count()));
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setRawHeader(QByteArrayLiteral("Authorization"),
-                         QByteArrayLiteral("Bearer ") + m_authToken.toUtf8());
-    request.setRawHeader(QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/json"));
-    return request;
+OutgoingRequest DaemonClient::makeRequest(const QString& path) const {
+    return {QUrl::fromEncoded((m_settings.baseURL + QStringLiteral("/api") + path).toUtf8()),
+            {{QByteArrayLiteral("Authorization"), QByteArrayLiteral("Bearer ") + m_authToken.toUtf8()},
+             {QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/json")}},
+            m_settings.requestTimeout};
 }
 
 // Status and host figures.

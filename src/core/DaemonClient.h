@@ -8,7 +8,6 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QNetworkRequest>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -23,6 +22,7 @@ class QTimer;
 namespace brevant {
 
 class WebSocketChannel;
+struct OutgoingRequest;
 
 // The one model object of a main window: reads the daemon's token, sends every request,
 // keeps the published state that the views read, polls, listens to the live channel and
@@ -114,7 +114,7 @@ public:
     QCoro::Task<bool> ensureDaemonRunning();
 
     // The request layer, exposed for the tests of its exact behaviour.
-    QNetworkRequest makeRequest(const QString& path, const QByteArray& method) const;
+    OutgoingRequest makeRequest(const QString& path) const;
     // One path segment: every byte outside the unreserved characters percent-encoded.
     // Nothing for an empty name, "." or "..", which would address another endpoint.
     static std::optional<QString> pathSegment(const QString& name);

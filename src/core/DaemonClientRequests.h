@@ -12,7 +12,7 @@ namespace brevant {
 template <class T> QCoro::Task<Result<T>> DaemonClient::fetch(QString path, QByteArray method, Lane lane) {
     if (auto refusal = listenerRefusal())
         co_return *refusal;
-    QNetworkRequest request = makeRequest(path, method);
+    OutgoingRequest request = makeRequest(path);
     Result<QByteArray> raw = co_await sendRequest(request, std::move(method), std::nullopt, lane);
     if (!raw)
         co_return raw.error();
@@ -25,7 +25,7 @@ template <class T, class B> QCoro::Task<Result<T>> DaemonClient::postJSON(QStrin
         co_return RequestError::transport(QStringLiteral("The request body could not be encoded."));
     if (auto refusal = listenerRefusal())
         co_return *refusal;
-    QNetworkRequest request = makeRequest(path, QByteArrayLiteral("POST"));
+    OutgoingRequest request = makeRequest(path);
     Result<QByteArray> raw = co_await sendRequest(request, QByteArrayLiteral("POST"), std::move(encoded));
     if (!raw)
         co_return raw.error();

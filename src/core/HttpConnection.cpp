@@ -2,8 +2,7 @@
 
 #include "ConnectionSettings.h"
 
-#include <QNetworkProxy>
-#include <QTcpSocket>
+#include "TcpStream.h"
 
 #include <algorithm>
 #include <utility>
@@ -23,23 +22,18 @@ qint64 heldReplyBytes = 0;
 
 } // namespace
 
-HttpConnection::HttpConnection(const QHostAddress& address, quint16 port, QObject* parent)
-    : QObject(parent), m_address(address), m_port(port), m_socket(new QTcpSocket(this)) {
-    m_socket->setProxy(QNetworkProxy::NoProxy);
-    m_socket->setReadBufferSize(kSocketBufferBytes);
+HttpConnection::HttpConnection(const HostAddress& address, quint16 port, QObject* parent)
+    : QObject(parent), m_address(address), m_port(port), m_socket(new TcpStream(kSocketBufferBytes, this)) {
     m_deadline.setSingleShot(true);
     // A coarse timer may fire 5 % early: a request would be cut off with time still left.
     m_deadline.setTimerType(Qt::PreciseTimer);
     m_idle.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, [this] { finish(HttpOutcome::Kind::TimedOut); });
     connect(&m_idle, &QTimer::timeout, this, &HttpConnection::expired);
-    connect(m_socket, &QTcpSocket::connected, this, [this] {
-        m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        m_socket->write(std::exchange(m_unsent, {}));
-    });
-    connect(m_socket, &QTcpSocket::readyRead, this, &HttpConnection::readReply);
-    connect(m_socket, &QTcpSocket::disconnected, this, &HttpConnection::peerClosed);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, &HttpConnection::failed);
+    connect(m_socket, &TcpStream::connected, this, [this] { m_socket->write(std::exchange(m_unsent, {})); });
+    connect(m_socket, &TcpStream::readyRead, this, &HttpConnection::readReply);
+    connect(m_socket, &TcpStream::disconnected, this, &HttpConnection::peerClosed);
+    connect(m_socket, &TcpStream::errorOccurred, this, &HttpConnection::failed);
 }
 
 HttpConnection::~HttpConnection() {
@@ -58,7 +52,7 @@ HttpConnection::~HttpConnection() {
 }
 
 bool HttpConnection::usable() const {
-    return !busy() && m_socket->state() == QAbstractSocket::ConnectedState && m_socket->bytesAvailable() == 0;
+    return !busy() && m_socket->state() == TcpStream::State::Connected && m_socket->bytesAvailable() == 0;
 }
 
 void HttpConnection::exchange(QByteArray request, bool bodyless, std::chrono::milliseconds deadline,
@@ -72,7 +66,7 @@ void HttpConnection::exchange(QByteArray request, bool bodyless, std::chrono::mi
     m_idle.stop();
     if (deadline.count() > 0)
         m_deadline.start(deadline);
-    if (m_socket->state() == QAbstractSocket::ConnectedState) {
+    if (m_socket->state() == TcpStream::State::Connected) {
         m_socket->write(request);
     } else {
         m_unsent = std::move(request);
@@ -140,10 +134,10 @@ void HttpConnection::peerClosed() {
 
 void HttpConnection::failed() {
     switch (m_socket->error()) {
-    case QAbstractSocket::RemoteHostClosedError:
+    case TcpStream::Error::PeerClosed:
         peerClosed();
         return;
-    case QAbstractSocket::ConnectionRefusedError:
+    case TcpStream::Error::Refused:
         if (busy() && !m_finished)
             finish(HttpOutcome::Kind::Refused);
         return;
@@ -188,8 +182,7 @@ void HttpConnection::deliver() {
     if (!m_done)
         return;
     const bool reusable = m_outcome.kind == HttpOutcome::Kind::Reply && m_parser->keepAlive() && !m_surplus &&
-                          m_socket->state() == QAbstractSocket::ConnectedState &&
-                          m_socket->bytesAvailable() == 0;
+                          m_socket->state() == TcpStream::State::Connected && m_socket->bytesAvailable() == 0;
     if (!reusable)
         m_socket->abort();
     m_parser.reset(); // nothing of a reply is held past its exchange

@@ -7,10 +7,10 @@
 // requests answered without end at once cannot multiply that limit.
 
 #include "ConnectionSettings.h"
+#include "HostAddress.h"
 #include "HttpResponseParser.h"
 
 #include <QByteArray>
-#include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -19,9 +19,9 @@
 #include <functional>
 #include <optional>
 
-class QTcpSocket;
-
 namespace brevant {
+
+class TcpStream;
 
 inline constexpr qint64 kMaxHeldReplyBytes = 3 * kMaxReplyBytes;
 
@@ -52,10 +52,10 @@ class HttpConnection : public QObject {
 public:
     using Done = std::function<void(HttpOutcome)>;
 
-    HttpConnection(const QHostAddress& address, quint16 port, QObject* parent = nullptr);
+    HttpConnection(const HostAddress& address, quint16 port, QObject* parent = nullptr);
     ~HttpConnection() override;
 
-    const QHostAddress& address() const { return m_address; }
+    const HostAddress& address() const { return m_address; }
     quint16 port() const { return m_port; }
     bool busy() const { return bool(m_done); }
     // Whether it has carried an exchange (a kept connection the peer may have closed meanwhile).
@@ -82,9 +82,9 @@ private:
     void hold(qint64 bytes);
     void deliver();
 
-    QHostAddress m_address;
+    HostAddress m_address;
     quint16 m_port;
-    QTcpSocket* m_socket;
+    TcpStream* m_socket;
     QTimer m_deadline;
     QTimer m_idle;
     std::optional<HttpResponseParser> m_parser;

@@ -4,7 +4,6 @@
 #include "HttpConnection.h"
 
 #include <QDeadlineTimer>
-#include <QHostAddress>
 #include <QUrl>
 
 #include <coroutine>
@@ -17,12 +16,11 @@ std::optional<Endpoint> loopbackEndpoint(const QUrl& url) {
     if (!url.isValid() || url.scheme() != QLatin1StringView("http"))
         return std::nullopt;
     const QString host = url.host();
-    QHostAddress address(host);
-    if (host == QLatin1StringView("localhost"))
-        address = QHostAddress(QHostAddress::LocalHost);
-    if (!address.isLoopback())
+    const std::optional<HostAddress> address =
+        host == QLatin1StringView("localhost") ? HostAddress::localhost() : HostAddress::parse(host);
+    if (!address || !address->isLoopback())
         return std::nullopt;
-    return Endpoint{address, quint16(url.port(80))};
+    return Endpoint{*address, quint16(url.port(80))};
 }
 
 QByteArray hostHeader(const QUrl& url) {
@@ -38,9 +36,9 @@ namespace {
 
 // The whole request message: request line, Host, the request's own headers in their order,
 // Content-Length where there is a body or the method expects one, then the body.
-std::optional<QByteArray> requestMessage(const QNetworkRequest& request, const QByteArray& method,
+std::optional<QByteArray> requestMessage(const OutgoingRequest& request, const QByteArray& method,
                                          const std::optional<QByteArray>& body) {
-    const QUrl url = request.url();
+    const QUrl& url = request.url;
     QByteArray target = url.path(QUrl::FullyEncoded).toUtf8();
     if (target.isEmpty())
         target = "/";
@@ -52,8 +50,7 @@ std::optional<QByteArray> requestMessage(const QNetworkRequest& request, const Q
         !isHeaderSafe(target))
         return std::nullopt;
     QByteArray message = method + ' ' + target + " HTTP/1.1\r\nHost: " + host + "\r\n";
-    for (const QByteArray& name : request.rawHeaderList()) {
-        const QByteArray value = request.rawHeader(name);
+    for (const auto& [name, value] : request.headers) {
         if (name.isEmpty() || name.contains(':') || !isHeaderSafe(name) || !isHeaderSafe(value))
             return std::nullopt; // a line break in a value would smuggle a header of its own
         message += name + ": " + value + "\r\n";
@@ -120,13 +117,13 @@ Result<QByteArray> resultOf(HttpOutcome outcome) {
 
 } // namespace
 
-QCoro::Task<Result<QByteArray>> sendRequest(QNetworkRequest request, QByteArray method,
+QCoro::Task<Result<QByteArray>> sendRequest(OutgoingRequest request, QByteArray method,
                                             std::optional<QByteArray> body, Lane lane) {
-    const std::optional<Endpoint> endpoint = loopbackEndpoint(request.url());
+    const std::optional<Endpoint> endpoint = loopbackEndpoint(request.url);
     if (!endpoint)
         co_return RequestError::transport(
             QStringLiteral("Requests go only to this machine, over http; nothing was sent to %1.")
-                .arg(request.url().toDisplayString()));
+                .arg(request.url.toDisplayString()));
     std::optional<QByteArray> message = requestMessage(request, method, body);
     if (!message)
         co_return RequestError::transport(QStringLiteral(
@@ -136,9 +133,8 @@ QCoro::Task<Result<QByteArray>> sendRequest(QNetworkRequest request, QByteArray 
     // that one at the very moment, it goes once more on a new connection. Any other request takes
     // a new connection, so that it is never sent twice.
     const bool repeatable = method == "GET" || method == "HEAD";
-    const QDeadlineTimer deadline = request.transferTimeout() > 0
-                                        ? QDeadlineTimer(std::chrono::milliseconds(request.transferTimeout()))
-                                        : QDeadlineTimer(QDeadlineTimer::Forever);
+    const QDeadlineTimer deadline = request.timeout.count() > 0 ? QDeadlineTimer(request.timeout)
+                                                                : QDeadlineTimer(QDeadlineTimer::Forever);
     for (bool firstTry = true;; firstTry = false) {
         ConnectionPool* pool = ConnectionPool::instance();
         if (!pool)

@@ -5,35 +5,45 @@
 // RequestError, and the envelope decoder.
 
 #include "ConnectionSettings.h"
+#include "HostAddress.h"
 #include "JsonCodec.h"
 #include "Models.h"
 #include "RequestError.h"
 
 #include <QByteArray>
-#include <QHostAddress>
-#include <QNetworkRequest>
+#include <QList>
 #include <QUrl>
 
 #include <QCoroTask>
 
+#include <chrono>
 #include <optional>
+#include <utility>
 
 namespace brevant {
 
 struct Endpoint {
-    QHostAddress address;
+    HostAddress address;
     quint16 port = 0;
+};
+
+// A request to the daemon: where, the headers that follow Host (in their order), and the time the
+// whole request may take (no limit when zero).
+struct OutgoingRequest {
+    QUrl url;
+    QList<std::pair<QByteArray, QByteArray>> headers;
+    std::chrono::milliseconds timeout{0};
 };
 // Where a request to `url` goes: only plain HTTP to this machine, else nothing.
 std::optional<Endpoint> loopbackEndpoint(const QUrl& url);
 // The Host header's value for `url`: IPv6 hosts bracketed, the port where the URL names one.
 QByteArray hostHeader(const QUrl& url);
 
-// Sends the request (its address, raw headers and transfer timeout; only http on this machine) on
+// Sends the request (only http on this machine) on
 // a connection of its lane that is free at once, and returns the whole body of a 2xx reply. `body`
-// absent sends none. The transfer timeout bounds the whole request, however slowly the reply
+// absent sends none. The timeout bounds the whole request, however slowly the reply
 // arrives; the body is cut at kMaxReplyBytes however fast. Redirects are status failures.
-QCoro::Task<Result<QByteArray>> sendRequest(QNetworkRequest request, QByteArray method,
+QCoro::Task<Result<QByteArray>> sendRequest(OutgoingRequest request, QByteArray method,
                                             std::optional<QByteArray> body, Lane lane = Lane::User);
 
 template <class T> Result<T> decodeEnvelope(const QByteArray& body) {

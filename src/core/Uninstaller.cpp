@@ -8,9 +8,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QTimer>
 #include <QUrl>
 
@@ -19,7 +16,7 @@ namespace brevant {
 namespace {
 
 // Sends a body-less POST and waits for its end; the reply and any failure are of no interest.
-QCoro::Task<void> postAndWait(QNetworkRequest request) {
+QCoro::Task<void> postAndWait(OutgoingRequest request) {
     co_await sendRequest(request, QByteArrayLiteral("POST"), std::nullopt);
 }
 
@@ -31,20 +28,18 @@ QString readToken(const QString& path) {
     return config ? config->authToken : QString();
 }
 
-QNetworkRequest legacyStopRequest(const UninstallSettings& s) {
-    QNetworkRequest request(QUrl(s.legacyStopAllURL));
-    request.setTransferTimeout(static_cast<int>(s.requestTimeout.count()));
-    return request;
+OutgoingRequest legacyStopRequest(const UninstallSettings& s) {
+    return {QUrl(s.legacyStopAllURL), {}, s.requestTimeout};
 }
 
-QNetworkRequest daemonStopRequest(const UninstallSettings& s) {
-    QNetworkRequest request(QUrl(s.daemonURL + QStringLiteral("/api/services/stop-all")));
-    request.setTransferTimeout(static_cast<int>(s.requestTimeout.count()));
+OutgoingRequest daemonStopRequest(const UninstallSettings& s) {
+    OutgoingRequest request{
+        QUrl(s.daemonURL + QStringLiteral("/api/services/stop-all")), {}, s.requestTimeout};
     const QString token = readToken(s.configPath);
     if (!token.isEmpty())
-        request.setRawHeader(QByteArrayLiteral("Authorization"),
-                             QByteArrayLiteral("Bearer ") + token.toUtf8());
-    request.setRawHeader(QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/json"));
+        request.headers.append(
+            {QByteArrayLiteral("Authorization"), QByteArrayLiteral("Bearer ") + token.toUtf8()});
+    request.headers.append({QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/json")});
     return request;
 }
 

@@ -1,12 +1,11 @@
 #include "WebSocketChannel.h"
 
 #include "ConnectionSettings.h"
+#include "TcpStream.h"
 
 #include <QCryptographicHash>
-#include <QNetworkProxy>
 #include <QRandomGenerator>
 #include <QStringDecoder>
-#include <QTcpSocket>
 
 #include <algorithm>
 #include <array>
@@ -42,17 +41,15 @@ bool hasToken(const QByteArray& value, QByteArrayView token) {
 
 } // namespace
 
-WebSocketChannel::WebSocketChannel(QObject* parent) : QObject(parent), m_socket(new QTcpSocket(this)) {
-    m_socket->setProxy(QNetworkProxy::NoProxy);
-    m_socket->setReadBufferSize(kSocketBufferBytes);
-    connect(m_socket, &QTcpSocket::connected, this, [this] {
-        m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+WebSocketChannel::WebSocketChannel(QObject* parent)
+    : QObject(parent), m_socket(new TcpStream(kSocketBufferBytes, this)) {
+    connect(m_socket, &TcpStream::connected, this, [this] {
         m_state = State::Handshake;
         m_socket->write(std::exchange(m_request, {}));
     });
-    connect(m_socket, &QTcpSocket::readyRead, this, &WebSocketChannel::readAvailable);
-    connect(m_socket, &QTcpSocket::disconnected, this, &WebSocketChannel::end);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, &WebSocketChannel::end);
+    connect(m_socket, &TcpStream::readyRead, this, &WebSocketChannel::readAvailable);
+    connect(m_socket, &TcpStream::disconnected, this, &WebSocketChannel::end);
+    connect(m_socket, &TcpStream::errorOccurred, this, &WebSocketChannel::end);
 }
 
 WebSocketChannel::~WebSocketChannel() {
@@ -60,13 +57,14 @@ WebSocketChannel::~WebSocketChannel() {
     m_socket->abort();
 }
 
-void WebSocketChannel::open(const QHostAddress& address, quint16 port, const QByteArray& host,
+void WebSocketChannel::open(const HostAddress& address, quint16 port, const QByteArray& host,
                             const QByteArray& target, const QList<Header>& headers) {
     std::array<quint32, 4> nonce{};
     QRandomGenerator::global()->fillRange(nonce.data(), nonce.size());
     const QByteArray key = QByteArray(reinterpret_cast<const char*>(nonce.data()), sizeof nonce).toBase64();
-    m_acceptKey = QCryptographicHash::hash(key + "258EAFA5-E914-47DA-95CA-C5AB0DC85B11", QCryptographicHash::Sha1)
-                      .toBase64();
+    m_acceptKey =
+        QCryptographicHash::hash(key + "258EAFA5-E914-47DA-95CA-C5AB0DC85B11", QCryptographicHash::Sha1)
+            .toBase64();
 
     bool safe = isHeaderSafe(host) && isHeaderSafe(target) && !target.contains(' ');
     QByteArray request = "GET " + target + " HTTP/1.1\r\nHost: " + host +
@@ -111,7 +109,7 @@ void WebSocketChannel::end() {
     m_message.clear();
     // Nothing more is read from an ended connection, however much the peer keeps sending.
     m_socket->disconnect(this);
-    QMetaObject::invokeMethod(m_socket, &QTcpSocket::abort, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(m_socket, &TcpStream::abort, Qt::QueuedConnection);
     emit ended();
 }
 

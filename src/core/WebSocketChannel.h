@@ -6,16 +6,17 @@
 // connection once, whatever ended it. Written for the one peer it has instead of Qt's client,
 // which sets up TLS (OpenSSL, about 4 MiB resident) for every socket it makes.
 
+#include "HostAddress.h"
+
 #include <QByteArray>
-#include <QHostAddress>
 #include <QList>
 #include <QObject>
 
 #include <utility>
 
-class QTcpSocket;
-
 namespace brevant {
+
+class TcpStream;
 
 class WebSocketChannel : public QObject {
     Q_OBJECT
@@ -27,7 +28,7 @@ public:
 
     // Connects and asks for the upgrade of `target` (a path) with `host` as the Host header and
     // `headers` after it. Headers holding a line break end the channel before anything is sent.
-    void open(const QHostAddress& address, quint16 port, const QByteArray& host, const QByteArray& target,
+    void open(const HostAddress& address, quint16 port, const QByteArray& host, const QByteArray& target,
               const QList<Header>& headers);
     // Whether the upgrade has been accepted and the channel not ended.
     bool isOpen() const { return m_state == State::Open; }
@@ -51,12 +52,12 @@ private:
     void send(quint8 opcode, const QByteArray& payload);
     void end();
 
-    QTcpSocket* m_socket;
+    TcpStream* m_socket;
     State m_state = State::Idle;
     QByteArray m_request;
-    QByteArray m_acceptKey; // what the server must answer in Sec-WebSocket-Accept
-    QByteArray m_buffer;    // received and not yet parsed
-    QByteArray m_message;   // the fragments of the message under way
+    QByteArray m_acceptKey;     // what the server must answer in Sec-WebSocket-Accept
+    QByteArray m_buffer;        // received and not yet parsed
+    QByteArray m_message;       // the fragments of the message under way
     quint8 m_messageOpcode = 0; // 0: none under way
 };
 

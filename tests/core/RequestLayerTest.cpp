@@ -1,6 +1,7 @@
 // The request layer over real sockets: headers and token, the four failure kinds and their
 // texts, the envelope rules, path segments and the reply size limit.
 
+#include "RequestLayer.h"
 #include "DaemonClient.h"
 #include "FakeDaemon.h"
 #include "TestSupport.h"
@@ -236,6 +237,30 @@ private slots:
         const RequestError e = backupsError(*c);
         QCOMPARE(e.kind, RequestError::Kind::Transport);
         QVERIFY2(e.description.contains(QStringLiteral("32 MiB")), qPrintable(e.description));
+    }
+
+    void onlyThisMachineOverHttp_data() {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<int>("port"); // -1: refused
+        QTest::newRow("IPv4 loopback") << "http://127.0.0.1:19400/api" << 19400;
+        QTest::newRow("another loopback address") << "http://127.4.5.6" << 80;
+        QTest::newRow("localhost") << "http://localhost:8025" << 8025;
+        QTest::newRow("IPv6 loopback") << "http://[::1]:9/x" << 9;
+        QTest::newRow("IPv4-mapped loopback") << "http://[::ffff:127.0.0.1]:7" << 7;
+        QTest::newRow("LAN address") << "http://192.168.1.2:19400" << -1;
+        QTest::newRow("mapped LAN address") << "http://[::ffff:10.0.0.1]:1" << -1;
+        QTest::newRow("IPv6 zone") << "http://[fe80::1%25lo]:1" << -1;
+        QTest::newRow("a name") << "http://example.com" << -1;
+        QTest::newRow("https") << "https://127.0.0.1" << -1;
+        QTest::newRow("no host") << "http:///api" << -1;
+    }
+    void onlyThisMachineOverHttp() {
+        QFETCH(QString, url);
+        QFETCH(int, port);
+        const std::optional<Endpoint> endpoint = loopbackEndpoint(QUrl(url));
+        QCOMPARE(endpoint.has_value(), port >= 0);
+        if (endpoint)
+            QCOMPARE(int(endpoint->port), port);
     }
 
     void pathSegments_data() {

@@ -1,8 +1,8 @@
 // The live channel's own WebSocket client against a scripted peer: the upgrade it accepts, the
 // messages it delivers, the frames that end it, and what it writes back.
 
-#include "ConnectionSettings.h"
 #include "WebSocketChannel.h"
+#include "ConnectionSettings.h"
 
 #include <QCryptographicHash>
 #include <QSignalSpy>
@@ -64,11 +64,11 @@ private:
         for (const QByteArray& line : request.split('\n'))
             if (line.startsWith("Sec-WebSocket-Key:"))
                 key = line.mid(18).trimmed();
-        const QByteArray accept =
-            m_accept.isEmpty()
-                ? QCryptographicHash::hash(key + "258EAFA5-E914-47DA-95CA-C5AB0DC85B11", QCryptographicHash::Sha1)
-                      .toBase64()
-                : m_accept;
+        const QByteArray accept = m_accept.isEmpty()
+                                      ? QCryptographicHash::hash(key + "258EAFA5-E914-47DA-95CA-C5AB0DC85B11",
+                                                                 QCryptographicHash::Sha1)
+                                            .toBase64()
+                                      : m_accept;
         m_socket->write("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
                         "Sec-WebSocket-Accept: " +
                         accept + "\r\n\r\n" + m_after);
@@ -121,7 +121,8 @@ private slots:
             << frame(0x01, QByteArray(3 * 1024 * 1024, 'a')) + frame(0x00, QByteArray(1024 * 1024, 'b')) +
                    frame(0x80, "c")
             << QStringList{} << true;
-        QTest::newRow("close") << frame(0x81, "last") + frame(0x88, QByteArray("\x03\xe8", 2)) + frame(0x81, "after")
+        QTest::newRow("close") << frame(0x81, "last") + frame(0x88, QByteArray("\x03\xe8", 2)) +
+                                      frame(0x81, "after")
                                << QStringList{"last"} << true;
     }
     void frames() {
@@ -134,7 +135,8 @@ private slots:
         connect(&channel, &WebSocketChannel::textMessageReceived, this,
                 [&](const QString& text) { received << text; });
         QSignalSpy ended(&channel, &WebSocketChannel::ended);
-        channel.open(QHostAddress::LocalHost, peer.port(), "127.0.0.1", "/ws", {{"Authorization", "Bearer t"}});
+        channel.open(HostAddress::localhost(), peer.port(), "127.0.0.1", "/ws",
+                     {{"Authorization", "Bearer t"}});
         if (ends)
             QVERIFY(ended.wait(3000));
         else
@@ -151,7 +153,7 @@ private slots:
         Peer peer(frame(0x89, "are you there"));
         WebSocketChannel channel;
         QSignalSpy ended(&channel, &WebSocketChannel::ended);
-        channel.open(QHostAddress::LocalHost, peer.port(), "127.0.0.1", "/ws", {});
+        channel.open(HostAddress::localhost(), peer.port(), "127.0.0.1", "/ws", {});
         QTRY_VERIFY(!peer.sent.isEmpty());
         QCOMPARE(unmaskFirst(peer.sent), std::make_pair(0xA, QByteArray("are you there")));
         peer.sent.clear();
@@ -167,7 +169,7 @@ private slots:
         WebSocketChannel channel;
         QSignalSpy messages(&channel, &WebSocketChannel::textMessageReceived);
         QSignalSpy ended(&channel, &WebSocketChannel::ended);
-        channel.open(QHostAddress::LocalHost, peer.port(), "127.0.0.1", "/ws", {});
+        channel.open(HostAddress::localhost(), peer.port(), "127.0.0.1", "/ws", {});
         QVERIFY(ended.wait(3000));
         QCOMPARE(messages.size(), 0);
     }
@@ -176,7 +178,7 @@ private slots:
         Peer peer({});
         WebSocketChannel channel;
         QSignalSpy ended(&channel, &WebSocketChannel::ended);
-        channel.open(QHostAddress::LocalHost, peer.port(), "127.0.0.1", "/ws",
+        channel.open(HostAddress::localhost(), peer.port(), "127.0.0.1", "/ws",
                      {{"Authorization", "Bearer t\r\nX-Evil: 1"}});
         QVERIFY(ended.wait(3000));
         QTest::qWait(50);
