@@ -29,7 +29,7 @@ inline constexpr qint64 kMaxReplyBytes = qint64(32) * 1024 * 1024;
 // The same for one message or frame of the live channel, which only ever carries short signals.
 inline constexpr qint64 kMaxChannelMessageBytes = qint64(4) * 1024 * 1024;
 
-// What a socket to the daemon may hold unread: with a bound, Qt stops reading from the kernel once
+// What a socket to the daemon may hold unread: with a bound, it stops reading from the kernel once
 // it is full, and the peer has to wait for us instead of our memory growing.
 inline constexpr qint64 kSocketBufferBytes = qint64(256) * 1024;
 // The most taken from such a socket at once.
