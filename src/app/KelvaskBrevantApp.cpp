@@ -20,10 +20,8 @@ KelvaskBrevantApp::KelvaskBrevantApp(QApplication& app, DashboardFactory factory
     QApplication::setApplicationDisplayName(QStringLiteral("Kelvask Brevant"));
     QApplication::setApplicationVersion(version());
     QGuiApplication::setDesktopFileName(QLatin1StringView(identity::kDesktopFileName));
-    QApplication::setWindowIcon(identity::icon());
-    Theme::loadFonts();
     Theme::applyPalette(app);
-    app.setFont(Theme::font(13));
+    app.setFont(Theme::font(13)); // a description only: nothing is looked up until text is laid out
 
     m_newWindow = new QAction(QStringLiteral("New Window"), this);
     m_newWindow->setObjectName(QStringLiteral("newWindowAction"));
@@ -54,6 +52,14 @@ KelvaskBrevantApp::~KelvaskBrevantApp() {
     delete m_uninstallWindow.data();
 }
 
+void KelvaskBrevantApp::finishStartUp() {
+    if (m_startUpFinished)
+        return;
+    m_startUpFinished = true;
+    Theme::loadFonts();
+    QApplication::setWindowIcon(identity::icon());
+}
+
 QString KelvaskBrevantApp::version() {
     return QStringLiteral(BREVANT_VERSION);
 }
@@ -72,7 +78,13 @@ void KelvaskBrevantApp::addMenus(QMenuBar* bar) {
 
 MainWindow* KelvaskBrevantApp::openMainWindow() {
     auto* window = m_factory ? new MainWindow(m_factory()) : new MainWindow;
-    addMenus(window->menuBar());
+    // The fonts, the menus and the window icon come right after the window's first frame: text
+    // needs the font set-up, the largest part of a start, and the starting screen has none.
+    connect(window->dashboard(), &DashboardView::firstFramePainted, window, [this, window] {
+        finishStartUp();
+        addMenus(window->menuBar());
+        window->menusAdded();
+    });
     m_windows.removeAll(nullptr);
     m_windows.push_back(window);
     window->show();
@@ -89,6 +101,7 @@ QList<MainWindow*> KelvaskBrevantApp::windows() const {
 }
 
 UninstallView* KelvaskBrevantApp::openUninstallWindow() {
+    finishStartUp();
     if (!m_uninstallWindow) {
         UninstallView* view = m_uninstallFactory ? m_uninstallFactory() : new UninstallView;
         view->setParent(nullptr, Qt::Window);
@@ -106,6 +119,7 @@ UninstallView* KelvaskBrevantApp::openUninstallWindow() {
 }
 
 void KelvaskBrevantApp::showAbout() {
+    finishStartUp();
     auto* box = new AboutBox(version(), QApplication::activeWindow());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->show();

@@ -48,6 +48,8 @@ public:
 
 private:
     void addMenus(QMenuBar* bar);
+    // The fonts and the window icon: once, after the first window's first frame.
+    void finishStartUp();
 
     DashboardFactory m_factory;
     UninstallFactory m_uninstallFactory;
@@ -57,6 +59,7 @@ private:
     QAction* m_quit;
     QList<QPointer<MainWindow>> m_windows;
     QPointer<UninstallView> m_uninstallWindow;
+    bool m_startUpFinished = false;
 };
 
 } // namespace brevant

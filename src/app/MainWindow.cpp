@@ -3,6 +3,7 @@
 #include "shell/DashboardView.h"
 
 #include <QCloseEvent>
+#include <QMenuBar>
 
 namespace brevant {
 
@@ -16,14 +17,24 @@ MainWindow::MainWindow(DashboardView* dashboard, QWidget* parent)
     setCentralWidget(m_dashboard);
     // The default size is the content's; the menu bar, where the desktop puts it in the
     // window, comes on top.
+    setContentsMargins(0, kMenuBarRoom, 0, 0);
     m_dashboard->resize(860, 540);
-    resize(860, 540);
+    resize(860, 540 + kMenuBarRoom);
 }
 
 void MainWindow::startUp() {
-    // The content is 860 × 540 once the menu bar has taken its height.
-    resize(860, 540 + (height() - m_dashboard->height()));
     m_dashboard->startUp();
+}
+
+void MainWindow::menusAdded() {
+    setContentsMargins(0, 0, 0, 0);
+    // A desktop with a menu bar of its own, or another font, takes another height.
+    QMenuBar* bar = menuBar();
+    const int room = bar->isNativeMenuBar()     ? 0
+                     : bar->hasHeightForWidth() ? bar->heightForWidth(width())
+                                                : bar->sizeHint().height();
+    if (room != kMenuBarRoom)
+        resize(width(), height() - kMenuBarRoom + room);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -5,9 +5,9 @@
 #include "MainWindow.h"
 #include "AboutBox.h"
 #include "DaemonClient.h"
-#include "RecordingDesktop.h"
 #include "FastUninstall.h"
 #include "KelvaskBrevantApp.h"
+#include "RecordingDesktop.h"
 #include "UiTestSupport.h"
 #include "kit/Button.h"
 #include "shell/DashboardView.h"
@@ -66,6 +66,12 @@ private slots:
 
     void sizes() {
         MainWindow* w = shell->openMainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const QRect before = w->dashboard()->geometry();
+        QTRY_VERIFY(!w->menuBar()->actions().isEmpty());
+        QCoreApplication::processEvents();
+        // The menu bar comes after the first frame into the room kept for it: nothing moves.
+        QCOMPARE(w->dashboard()->geometry(), before);
         QCOMPARE(w->dashboard()->size(), QSize(860, 540));
         QCOMPARE(w->dashboard()->minimumSize(), QSize(820, 520));
         w->resize(400, 300);
@@ -75,6 +81,7 @@ private slots:
 
     void menus() {
         MainWindow* w = shell->openMainWindow();
+        QTRY_VERIFY(!w->menuBar()->actions().isEmpty());
         QStringList menus;
         for (QAction* a : w->menuBar()->actions())
             menus << a->text();
@@ -96,6 +103,7 @@ private slots:
     // Taskbars match the window to the installed desktop entry, and show the badge as its icon.
     void desktopIdentity() {
         MainWindow* w = shell->openMainWindow();
+        QTRY_VERIFY(!w->windowIcon().isNull());
         QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("dev.kelvask.brevant"));
         // The desktop shows the display name beside a title that differs from it.
         QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Kelvask Brevant"));
@@ -161,6 +169,7 @@ private slots:
     // Right after About, between separators; one window however often it is chosen.
     void uninstallCommand() {
         MainWindow* w = shell->openMainWindow();
+        QTRY_VERIFY(!w->menuBar()->actions().isEmpty());
         const QList<QAction*> items = w->menuBar()->actions().first()->menu()->actions();
         QCOMPARE(items.size(), 5);
         QCOMPARE(items[0], shell->aboutAction());

@@ -62,13 +62,10 @@ void DashboardView::build() {
     m_stack = new QStackedWidget(this);
     outer->addWidget(m_stack);
 
-    // The starting screen first: the first page of a stack is laid out at once, the others only
-    // when they are shown.
+    // The starting screen alone at first: it has no text, so the window maps and draws before any
+    // font is set up. A stack lays out all its pages, so the others come when they are needed.
     m_startingScreen = new StartingView(m_stack);
     m_stack->addWidget(m_startingScreen);
-    m_connectionScreen = new ConnectionErrorView(m_client.get(), m_stack);
-    connect(m_connectionScreen, &ConnectionErrorView::retryClicked, this, &DashboardView::retryConnection);
-    m_stack->addWidget(m_connectionScreen);
 
     connect(m_client.get(), &DaemonClient::statusRefreshed, this, [this](bool succeeded) {
         m_statusReached = succeeded;
@@ -77,9 +74,21 @@ void DashboardView::build() {
     updateLayout();
 }
 
+ConnectionErrorView* DashboardView::connectionScreen() {
+    if (!m_connectionScreen) {
+        Theme::loadFonts();
+        m_connectionScreen = new ConnectionErrorView(m_client.get(), m_stack);
+        connect(m_connectionScreen, &ConnectionErrorView::retryClicked, this,
+                &DashboardView::retryConnection);
+        m_stack->addWidget(m_connectionScreen);
+    }
+    return m_connectionScreen;
+}
+
 void DashboardView::buildDashboard() {
     if (m_dashboard)
         return;
+    Theme::loadFonts();
     m_dashboard = new QWidget(m_stack);
     m_dashboard->setObjectName(QStringLiteral("dashboard"));
     auto* row = new QHBoxLayout(m_dashboard);
@@ -105,7 +114,10 @@ void DashboardView::paintEvent(QPaintEvent* event) {
     // right after, while the first status request is still under way.
     if (!m_dashboard && !m_dashboardQueued) {
         m_dashboardQueued = true;
-        QTimer::singleShot(0, this, &DashboardView::buildDashboard);
+        QTimer::singleShot(0, this, [this] {
+            emit firstFramePainted();
+            buildDashboard();
+        });
     }
 }
 
@@ -140,7 +152,7 @@ QWidget* DashboardView::buildSection(SidebarTab tab) {
 void DashboardView::updateLayout() {
     QWidget* wanted = nullptr;
     if (!m_client->configurationReadable() || m_statusReached == false)
-        wanted = m_connectionScreen;
+        wanted = connectionScreen();
     else if (!m_statusReached)
         wanted = m_startingScreen;
     if (!wanted) {
@@ -156,7 +168,7 @@ LogView* DashboardView::logSheet() const {
 }
 
 bool DashboardView::showsConnectionScreen() const {
-    return m_stack->currentWidget() == m_connectionScreen;
+    return m_connectionScreen && m_stack->currentWidget() == m_connectionScreen;
 }
 
 bool DashboardView::showsStartingScreen() const {

@@ -70,6 +70,8 @@ protected:
 signals:
     void busyFlagsChanged();
     void selectedTabChanged();
+    // Once, right after the first frame (the starting screen) is on the screen.
+    void firstFramePainted();
 
 private:
     void build();
@@ -79,6 +81,8 @@ private:
     // The view of a section, built afresh each time it is selected, wired to this view.
     QWidget* buildSection(SidebarTab tab);
     void updateLayout();
+    // The connection screen, built when first needed.
+    ConnectionErrorView* connectionScreen();
     void setStartingAll(bool v);
     void setStoppingAll(bool v);
     // Host figures, configuration, live channel, polling: once per window, whoever gets here first.

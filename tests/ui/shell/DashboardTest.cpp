@@ -84,8 +84,10 @@ private slots:
 
     void connectionScreenMessage() {
         auto view = dashboard();
-        QCOMPARE(message(*view), QStringLiteral("The Brevant daemon is not running."));
-        QVERIFY(view->findChild<QWidget*>("connectionErrorHeading"));
+        QVERIFY(!view->findChild<ConnectionErrorView*>()); // built when first needed
+        const ConnectionErrorView screen(view->client());
+        QCOMPARE(screen.message(), QStringLiteral("The Brevant daemon is not running."));
+        QVERIFY(screen.findChild<QWidget*>("connectionErrorHeading"));
 
         // An unreadable configuration shows the screen at once: no refresh can succeed.
         f->config.write("not json");
