@@ -1,14 +1,12 @@
 #include "Icons.h"
 
+#include "IconDrawing.h"
 #include "Theme.h"
 
 #include <QHash>
 #include <QPainter>
-#include <QSvgRenderer>
 
 #include <cmath>
-#include <memory>
-#include <unordered_map>
 
 namespace brevant {
 
@@ -61,18 +59,8 @@ constexpr Mapping kMappings[] = {
     {"trash.circle", "circle"},
 };
 
-QSvgRenderer* renderer(const QString& file) {
-    Theme::ensureAssets();
-    // Owned by the cache so that they go with the process's statics, not leak past them.
-    static std::unordered_map<QString, std::unique_ptr<QSvgRenderer>> renderers;
-    auto& slot = renderers[file];
-    if (!slot)
-        slot = std::make_unique<QSvgRenderer>(QStringLiteral(":/brevant/icons/%1.svg").arg(file));
-    return slot.get();
-}
-
 void renderInto(QPainter& p, const QString& name, const QString& file, double size) {
-    renderer(file)->render(&p, QRectF(0, 0, size, size));
+    IconDrawing::bundled(file).paint(p, QRectF(0, 0, size, size));
     if (name.size() == 8 && name.endsWith(QStringLiteral(".circle")) &&
         name != QStringLiteral("trash.circle")) {
         QFont f = Theme::font(size * 0.55, QFont::DemiBold);
@@ -81,8 +69,8 @@ void renderInto(QPainter& p, const QString& name, const QString& file, double si
         p.drawText(QRectF(0, 0, size, size), Qt::AlignCenter, name.left(1).toUpper());
     } else if (name == QStringLiteral("trash.circle")) {
         const double inset = size * 0.27;
-        renderer(QStringLiteral("trash3"))
-            ->render(&p, QRectF(inset, inset, size - 2 * inset, size - 2 * inset));
+        IconDrawing::bundled(QStringLiteral("trash3"))
+            .paint(p, QRectF(inset, inset, size - 2 * inset, size - 2 * inset));
     }
 }
 
