@@ -378,7 +378,7 @@ const IconDrawing& IconDrawing::bundled(const QString& file) {
     return drawings.emplace(file, std::move(drawing)).first->second;
 }
 
-void IconDrawing::paint(QPainter& painter, const QRectF& target) const {
+void IconDrawing::paint(QPainter& painter, const QRectF& target, const QColor& color) const {
     if (isEmpty())
         return;
     const double scale = std::min(target.width() / m_viewBox.width(), target.height() / m_viewBox.height());
@@ -387,7 +387,7 @@ void IconDrawing::paint(QPainter& painter, const QRectF& target) const {
     painter.scale(scale, scale);
     painter.translate(-m_viewBox.center());
     painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::black);
+    painter.setBrush(color);
     for (const Shape& shape : m_shapes)
         painter.drawPath(shape.path);
     painter.restore();

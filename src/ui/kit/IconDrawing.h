@@ -4,6 +4,7 @@
 // <path d="…"> elements with an optional fill-rule), so the panel needs no SVG library.
 
 #include <QByteArrayView>
+#include <QColor>
 #include <QPainterPath>
 #include <QRectF>
 #include <QString>
@@ -34,8 +35,8 @@ public:
     const std::vector<Shape>& shapes() const { return m_shapes; }
     bool isEmpty() const { return m_shapes.empty() || m_viewBox.isEmpty(); }
 
-    // Fills the shapes in black, the viewBox fitted into `target` (centred, aspect kept).
-    void paint(QPainter& painter, const QRectF& target) const;
+    // Fills the shapes in `color`, the viewBox fitted into `target` (centred, aspect kept).
+    void paint(QPainter& painter, const QRectF& target, const QColor& color = Qt::black) const;
 
 private:
     QRectF m_viewBox;

@@ -1,5 +1,6 @@
 #include "SidebarParts.h"
 
+#include "kit/IconDrawing.h"
 #include "kit/Icons.h"
 #include "kit/Painting.h"
 #include "kit/ServiceListModel.h"
@@ -27,8 +28,10 @@ void paintBadge(QPainter& p, const QRectF& badge) {
     p.setBrush(g);
     const double scale = badge.width() / 32.0;
     p.drawRoundedRect(badge, 8 * scale, 8 * scale);
-    paint::text(p, badge, QStringLiteral("Bv"), Theme::font(14 * scale, QFont::Black, Theme::Design::Rounded),
-                Theme::white(), Qt::AlignCenter);
+    // "Bv" in the rounded face, as outlines taken from the application's icon: no font is needed,
+    // so the starting screen draws before any is set up.
+    const IconDrawing& icon = IconDrawing::bundled(QStringLiteral("badge"));
+    icon.paint(p, badge, Theme::white());
     p.restore();
 }
 
