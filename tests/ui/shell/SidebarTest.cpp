@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -173,6 +174,23 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
         QCOMPARE(view->selectedTab(), SidebarTab::projects);
+    }
+
+    // The badge's letters come from the application icon's outlines: white strokes inside the
+    // gradient square, and the rounded corners left clear.
+    void badgeLetters() {
+        QImage image(96, 96, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        sidebar::paintBadge(p, QRectF(0, 0, 96, 96));
+        p.end();
+        int white = 0;
+        for (int y = 24; y < 72; ++y)
+            for (int x = 16; x < 80; ++x)
+                white += image.pixelColor(x, y) == QColor(Qt::white);
+        QVERIFY2(white > 300 && white < 48 * 64 / 2, qPrintable(QString::number(white)));
+        QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
+        QVERIFY(image.pixelColor(48, 4).blue() > image.pixelColor(48, 4).red());
     }
 
     void tabLabels() {
