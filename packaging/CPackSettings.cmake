@@ -29,7 +29,9 @@ The package also holds brevant-devd, a stand-in daemon that answers the
 panel's API with simulated services, and its systemd unit
 dev.kelvask.brevant.service, which the panel starts when no daemon answers.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "debconf (>= 0.5) | debconf-2.0")
+# The panel's fonts are the desktop's: these packages give every machine the same look.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "debconf (>= 0.5) | debconf-2.0, fonts-inter, fonts-jetbrains-mono, fonts-quicksand")
 # pkexec runs the uninstaller's removal as administrator; xdg-open opens the browser links.
 # The outcome lines of the uninstaller start with emoji (U+2705, U+26A0).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pkexec, xdg-utils, fonts-noto-color-emoji")

@@ -30,7 +30,7 @@ AboutBox::AboutBox(const QString& version, QWidget* parent) : QDialog(parent) {
     versionLabel->setFont(Theme::font(11));
     column->addWidget(versionLabel, 0, Qt::AlignHCenter);
     auto* blurb = new QLabel(QStringLiteral("Control panel for the local web-development stack.\n"
-                                            "Released under the MIT licence; the bundled icons and fonts\n"
+                                            "Released under the MIT licence; the icons and fonts it uses\n"
                                             "under their own:"),
                              this);
     blurb->setFont(Theme::font(11));

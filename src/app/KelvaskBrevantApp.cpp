@@ -56,7 +56,6 @@ void KelvaskBrevantApp::finishStartUp() {
     if (m_startUpFinished)
         return;
     m_startUpFinished = true;
-    Theme::loadFonts();
     QApplication::setWindowIcon(identity::icon());
 }
 
@@ -78,8 +77,8 @@ void KelvaskBrevantApp::addMenus(QMenuBar* bar) {
 
 MainWindow* KelvaskBrevantApp::openMainWindow() {
     auto* window = m_factory ? new MainWindow(m_factory()) : new MainWindow;
-    // The fonts, the menus and the window icon come right after the window's first frame: text
-    // needs the font set-up, the largest part of a start, and the starting screen has none.
+    // The menus and the window icon come right after the window's first frame: text needs the
+    // font set-up, the largest part of a start, and the starting screen has none.
     connect(window->dashboard(), &DashboardView::firstFramePainted, window, [this, window] {
         finishStartUp();
         addMenus(window->menuBar());

@@ -48,7 +48,7 @@ public:
 
 private:
     void addMenus(QMenuBar* bar);
-    // The fonts and the window icon: once, after the first window's first frame.
+    // The window icon: once, after the first window's first frame.
     void finishStartUp();
 
     DashboardFactory m_factory;

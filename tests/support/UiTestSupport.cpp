@@ -21,7 +21,6 @@ DesktopGuard::~DesktopGuard() {
 }
 
 void initUiTest() {
-    Theme::loadFonts();
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
         Theme::applyPalette(*app);
         app->setFont(Theme::font(13));

@@ -3,8 +3,6 @@
 #include "KitStyle.h"
 
 #include <QApplication>
-#include <QFontDatabase>
-#include <QResource>
 
 #include <algorithm>
 
@@ -17,9 +15,10 @@ namespace brevant {
 
 namespace {
 bool g_dark = false;
-QString g_sans = QStringLiteral("Inter");
-QString g_mono = QStringLiteral("JetBrains Mono");
-QString g_rounded = QStringLiteral("Quicksand");
+// The desktop's fonts, from the packages the program depends on.
+constexpr QLatin1StringView kSans("Inter");
+constexpr QLatin1StringView kMono("JetBrains Mono");
+constexpr QLatin1StringView kRounded("Quicksand");
 } // namespace
 
 QColor Theme::srgb(double r, double g, double b, double opacity) {
@@ -144,67 +143,8 @@ void Theme::ensureAssets() {
     Q_UNUSED(registered);
 }
 
-namespace {
-
-struct BundledFace {
-    const char* file;
-    const char* family;
-    QFont::Weight weight;
-};
-constexpr BundledFace kBundledFaces[] = {
-    {"Inter-Regular.otf", "Inter", QFont::Normal},
-    {"Inter-Medium.otf", "Inter", QFont::Medium},
-    {"Inter-SemiBold.otf", "Inter", QFont::DemiBold},
-    {"Inter-Bold.otf", "Inter", QFont::Bold},
-    {"JetBrainsMono-Regular.ttf", "JetBrains Mono", QFont::Normal},
-    {"JetBrainsMono-Medium.ttf", "JetBrains Mono", QFont::Medium},
-    {"Quicksand-Bold.ttf", "Quicksand", QFont::Bold},
-};
-
-bool isInstalled(const QString& family, int weight) {
-    const QStringList styles = QFontDatabase::styles(family);
-    return std::any_of(styles.cbegin(), styles.cend(), [&](const QString& style) {
-        return QFontDatabase::weight(family, style) == weight && !QFontDatabase::italic(family, style);
-    });
-}
-
-} // namespace
-
-void Theme::loadFonts() {
-    ensureAssets();
-    static bool loaded = false;
-    if (loaded)
-        return;
-    loaded = true;
-    for (const BundledFace& face : kBundledFaces) {
-        // A face the desktop has installed already is the one the font matching picks: a second
-        // copy would only be parsed and held for nothing.
-        const QString family = QLatin1StringView(face.family);
-        if (isInstalled(family, face.weight))
-            continue;
-        const QResource resource(QStringLiteral(":/brevant/fonts/") + QLatin1StringView(face.file));
-        // The fonts are stored uncompressed, so the font engine reads them where they lie in the
-        // program's image: registering a file would copy it to the heap, and each face in use
-        // once more.
-        const QByteArray data =
-            resource.compressionAlgorithm() == QResource::NoCompression
-                ? QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()), resource.size())
-                : resource.uncompressedData();
-        const int id = QFontDatabase::addApplicationFontFromData(data);
-        const QStringList families = id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
-        if (families.isEmpty())
-            continue;
-        if (family == QLatin1StringView("Inter"))
-            g_sans = families.first();
-        else if (family == QLatin1StringView("JetBrains Mono"))
-            g_mono = families.first();
-        else
-            g_rounded = families.first();
-    }
-}
-
 QFont Theme::font(double size, QFont::Weight weight, Design design) {
-    QFont f(design == Design::Monospaced ? g_mono : design == Design::Rounded ? g_rounded : g_sans);
+    QFont f(design == Design::Monospaced ? kMono : design == Design::Rounded ? kRounded : kSans);
     f.setPixelSize(qMax(1, qRound(size)));
     f.setWeight(weight);
     f.setStyleStrategy(QFont::PreferAntialias);

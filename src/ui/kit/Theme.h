@@ -68,11 +68,9 @@ public:
     // The kit's style and the palette for the desktop's appearance.
     static void applyPalette(QApplication& app);
 
-    // Registers the bundled icons, fonts and licences (a static library's resources are not
-    // registered on their own). Idempotent; loadFonts() and the icons call it.
+    // Registers the bundled icons and licences (a static library's resources are not registered
+    // on their own). Idempotent; the icons call it.
     static void ensureAssets();
-    // Registers the bundled fonts the desktop lacks, once; the views ask for fonts through font().
-    static void loadFonts();
     // `size` in device-independent pixels, as the designs give point sizes.
     static QFont font(double size, QFont::Weight weight = QFont::Normal, Design design = Design::Default);
 };

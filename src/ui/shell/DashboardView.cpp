@@ -76,7 +76,6 @@ void DashboardView::build() {
 
 ConnectionErrorView* DashboardView::connectionScreen() {
     if (!m_connectionScreen) {
-        Theme::loadFonts();
         m_connectionScreen = new ConnectionErrorView(m_client.get(), m_stack);
         connect(m_connectionScreen, &ConnectionErrorView::retryClicked, this,
                 &DashboardView::retryConnection);
@@ -88,7 +87,6 @@ ConnectionErrorView* DashboardView::connectionScreen() {
 void DashboardView::buildDashboard() {
     if (m_dashboard)
         return;
-    Theme::loadFonts();
     m_dashboard = new QWidget(m_stack);
     m_dashboard->setObjectName(QStringLiteral("dashboard"));
     auto* row = new QHBoxLayout(m_dashboard);
