@@ -166,9 +166,10 @@ void TcpStream::writable() {
         m_reader->setEnabled(m_in.size() < m_readBufferBytes);
         m_writer->setEnabled(false);
         const QPointer<TcpStream> alive(this);
+        const quint64 attempt = m_attempt;
         emit connected();
-        if (!alive || m_fd < 0)
-            return;
+        if (!alive || attempt != m_attempt || m_fd < 0)
+            return; // aborted, or another connection begun, by a receiver
     }
     while (!m_out.isEmpty()) {
         const ssize_t sent = ::send(m_fd, m_out.constData(), size_t(m_out.size()), MSG_NOSIGNAL);
@@ -178,8 +179,10 @@ void TcpStream::writable() {
         }
         if (sent < 0 && errno == EINTR)
             continue;
-        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return; // the notifier stays on
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            m_writer->setEnabled(true); // the rest when the kernel takes more
+            return;
+        }
         fail(sent < 0 ? errno : EPIPE);
         return;
     }
