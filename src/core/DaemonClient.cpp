@@ -19,10 +19,8 @@ DaemonClient::DaemonClient(ConnectionSettings settings, std::shared_ptr<ProcessR
     : QObject(parent), m_settings(std::move(settings)),
       m_runner(runner ? std::move(runner) : defaultProcessRunner()), m_profile(std::move(profile)) {
     readConfiguration();
-    const QUrl base(m_settings.baseURL);
-    const QString host = base.host();
-    if (loopbackEndpoint(base))
-        m_loopbackPort = quint16(base.port(80));
+    if (const std::optional<Endpoint> endpoint = loopbackEndpoint(QUrl(m_settings.baseURL)))
+        m_loopbackPort = endpoint->port;
 }
 
 DaemonClient::~DaemonClient() {

@@ -39,10 +39,10 @@ std::optional<Endpoint> loopbackEndpoint(const QUrl& url);
 // The Host header's value for `url`: IPv6 hosts bracketed, the port where the URL names one.
 QByteArray hostHeader(const QUrl& url);
 
-// Sends the request (only http on this machine) on
-// a connection of its lane that is free at once, and returns the whole body of a 2xx reply. `body`
-// absent sends none. The timeout bounds the whole request, however slowly the reply
-// arrives; the body is cut at kMaxReplyBytes however fast. Redirects are status failures.
+// Sends the request (only http on this machine) on a connection of its lane that is free at once,
+// and returns the whole body of a 2xx reply. `body` absent sends none. The timeout bounds the whole
+// request, however slowly the reply arrives; the body is cut at kMaxReplyBytes however fast.
+// Redirects are status failures.
 QCoro::Task<Result<QByteArray>> sendRequest(OutgoingRequest request, QByteArray method,
                                             std::optional<QByteArray> body, Lane lane = Lane::User);
 

@@ -26,17 +26,10 @@ void TcpStream::connectToHost(const HostAddress& address, quint16 port) {
     m_error = Error::None;
     m_errorString.clear();
     m_state = State::Connecting;
-    const quint64 attempt = ++m_attempt;
+    ++m_attempt;
     m_fd = ::socket(address.isIPv6() ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (m_fd < 0) {
-        const int why = errno;
-        QMetaObject::invokeMethod(
-            this,
-            [this, attempt, why] {
-                if (attempt == m_attempt)
-                    fail(why);
-            },
-            Qt::QueuedConnection);
+        failLater(errno);
         return;
     }
     const int one = 1;
@@ -45,14 +38,7 @@ void TcpStream::connectToHost(const HostAddress& address, quint16 port) {
     const socklen_t length = address.fill(to, port);
     if (::connect(m_fd, reinterpret_cast<sockaddr*>(&to), length) != 0 && errno != EINPROGRESS) {
         // Refused at once (nothing listens on this machine's port): reported from the event loop.
-        const int why = errno;
-        QMetaObject::invokeMethod(
-            this,
-            [this, attempt, why] {
-                if (attempt == m_attempt)
-                    fail(why);
-            },
-            Qt::QueuedConnection);
+        failLater(errno);
         return;
     }
     m_reader = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
@@ -193,6 +179,16 @@ void TcpStream::writable() {
         return;
     }
     m_writer->setEnabled(false);
+}
+
+void TcpStream::failLater(int errorNumber) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, attempt = m_attempt, errorNumber] {
+            if (attempt == m_attempt)
+                fail(errorNumber);
+        },
+        Qt::QueuedConnection);
 }
 
 void TcpStream::fail(int errorNumber) {

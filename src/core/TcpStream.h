@@ -51,6 +51,8 @@ private:
     void readable();
     void writable();
     void fail(int errorNumber);
+    // The same from the event loop, unless the connection has been replaced or aborted by then.
+    void failLater(int errorNumber);
     void close();
 
     const qint64 m_readBufferBytes;

@@ -366,16 +366,20 @@ IconDrawing IconDrawing::parse(QByteArrayView text) {
 }
 
 const IconDrawing& IconDrawing::bundled(const QString& file) {
+    return resource(QStringLiteral(":/brevant/icons/%1.svg").arg(file));
+}
+
+const IconDrawing& IconDrawing::resource(const QString& path) {
     // Owned here, so the drawings go with the process's statics.
     static std::unordered_map<QString, IconDrawing> drawings;
-    if (const auto it = drawings.find(file); it != drawings.end())
+    if (const auto it = drawings.find(path); it != drawings.end())
         return it->second;
     Theme::ensureAssets();
     IconDrawing drawing;
-    QFile source(QStringLiteral(":/brevant/icons/%1.svg").arg(file));
+    QFile source(path);
     if (source.open(QIODevice::ReadOnly))
         drawing = parse(source.readAll());
-    return drawings.emplace(file, std::move(drawing)).first->second;
+    return drawings.emplace(path, std::move(drawing)).first->second;
 }
 
 void IconDrawing::paint(QPainter& painter, const QRectF& target, const QColor& color) const {

@@ -30,6 +30,8 @@ public:
     static QPainterPath parsePathData(QStringView data);
     // The bundled icon `:/brevant/icons/<file>.svg`, read once and kept; empty if there is none.
     static const IconDrawing& bundled(const QString& file);
+    // Any bundled picture by its resource path, read once and kept; empty if there is none.
+    static const IconDrawing& resource(const QString& path);
 
     QRectF viewBox() const { return m_viewBox; }
     const std::vector<Shape>& shapes() const { return m_shapes; }

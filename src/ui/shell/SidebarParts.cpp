@@ -6,7 +6,6 @@
 #include "kit/ServiceListModel.h"
 #include "kit/Theme.h"
 
-#include <QFile>
 #include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
@@ -31,12 +30,7 @@ void paintBadge(QPainter& p, const QRectF& badge) {
     p.drawRoundedRect(badge, 8 * scale, 8 * scale);
     // "Bv" in the rounded face, as outlines taken from the application's icon: no font is needed,
     // so the starting screen draws before any is set up.
-    static const IconDrawing letters = [] {
-        Theme::ensureAssets();
-        QFile file(QStringLiteral(":/brevant/badge.svg"));
-        return IconDrawing::parse(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
-    }();
-    letters.paint(p, badge, Theme::white());
+    IconDrawing::resource(QStringLiteral(":/brevant/badge.svg")).paint(p, badge, Theme::white());
     p.restore();
 }
 
